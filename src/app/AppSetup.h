@@ -1,0 +1,11 @@
+#pragma once
+
+class QApplication;
+
+// Maps the Chinese font names of the design onto installed CJK families and makes the
+// default user-interface font one that shows Chinese.
+void installChineseFonts(QApplication &app);
+
+// Qt's own dialogs and buttons speak Chinese like the rest of the program, whatever
+// the system language.
+void installQtTranslations(QApplication &app);

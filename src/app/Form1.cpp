@@ -1,0 +1,126 @@
+#include "app/Form1.h"
+
+#include "ui_Form1.h"
+
+#include "about/AboutServices.h"
+#include "about/frmAbout.h"
+#include "drill/Drill.h"
+#include "drill/RandomSource.h"
+#include "player/Mp3Player.h"
+#include "player/OpenDialog.h"
+#include "player/PlayerPanel.h"
+#include "player/RealPlayer.h"
+#include "timing/Clock.h"
+#include "timing/TimedTests.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+struct Form1::Owned {
+    SeededRandomSource random;
+    SystemClock clock;
+    std::unique_ptr<Mp3Player> player = makeMp3Play();
+    std::unique_ptr<OpenDialog> openDialog;
+    std::unique_ptr<AboutServices> about = makeSystemAboutServices();
+};
+
+Form1::Form1(QWidget *parent)
+    : Form1(std::make_unique<Owned>(), parent) {
+}
+
+Form1::Form1(std::unique_ptr<Owned> owned, QWidget *parent)
+    : QWidget(parent)
+    , m_owned(std::move(owned)) {
+    m_owned->openDialog = makeFileOpenDialog(this);
+    build({&m_owned->random, &m_owned->clock, m_owned->player.get(), m_owned->openDialog.get(),
+           m_owned->about.get()},
+          QCoreApplication::applicationDirPath());
+}
+
+Form1::Form1(const Form1Services &services, const QString &pictureDir, QWidget *parent)
+    : QWidget(parent) {
+    build(services, pictureDir);
+}
+
+Form1::~Form1() = default;
+
+namespace {
+
+// Designer stores whole point sizes only; these captions use the fractional sizes
+// that map to whole pixels at 96 dpi.
+void applyFractionalFontSizes(Ui::Form1 &ui) {
+    const struct {
+        QWidget *widget;
+        qreal points;
+    } sizes[] = {
+        {ui.Text4, 10.5},       {ui.Command4, 15.75},   {ui.Command5, 15.75},
+        {ui.Command2, 21.75},   {ui.Command3_0, 20.25}, {ui.Command3_1, 20.25},
+        {ui.Command3_2, 20.25}, {ui.Command3_3, 20.25}, {ui.Command3_4, 20.25},
+        {ui.Command3_5, 20.25}, {ui.Command3_6, 20.25}, {ui.Command3_7, 20.25},
+        {ui.Command3_8, 20.25}, {ui.Command3_9, 20.25},
+    };
+    for (const auto &s : sizes) {
+        QFont f = s.widget->font();
+        f.setPointSizeF(s.points);
+        s.widget->setFont(f);
+    }
+}
+
+} // namespace
+
+void Form1::build(const Form1Services &services, const QString &pictureDir) {
+    m_services = services;
+    m_ui = std::make_unique<Ui::Form1>();
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(size());
+    setWindowIcon(QIcon(QStringLiteral(":/icons/quenzo-16.png")));
+    applyFractionalFontSizes(*m_ui);
+
+    QAbstractButton *const keys[] = {
+        m_ui->Command3_0, m_ui->Command3_1, m_ui->Command3_2, m_ui->Command3_3, m_ui->Command3_4,
+        m_ui->Command3_5, m_ui->Command3_6, m_ui->Command3_7, m_ui->Command3_8, m_ui->Command3_9};
+    for (int i = 0; i < 10; ++i)
+        m_ui->Command3->setId(keys[i], i);
+    m_ui->Option1->setId(m_ui->Option1_0, 0);
+    m_ui->Option1->setId(m_ui->Option1_1, 1);
+    m_ui->Option1->setId(m_ui->Option1_2, 2);
+
+    // Design-time timers; the load step disables both before either can tick.
+    m_timer1.setObjectName(QStringLiteral("Timer1"));
+    m_timer1.setInterval(6000);
+    m_timer2.setObjectName(QStringLiteral("Timer2"));
+    m_timer2.setInterval(200);
+
+    m_drill = new Drill({m_ui->Text1, m_ui->Text2, m_ui->Text4, m_ui->Text5, m_ui->Picture1,
+                         m_ui->Command3, m_ui->Command6},
+                        m_state, *services.random, pictureDir, this);
+    m_tests = new TimedTests({m_ui->Command4, m_ui->Command5, m_ui->Option1, &m_timer1, &m_timer2,
+                              m_ui->Text3, m_ui->Text4, m_ui->Text5},
+                             m_state, *m_drill, *services.clock, this);
+    m_panel =
+        new PlayerPanel({m_ui->Command8, m_ui->Command9, m_ui->Command10, m_ui->Command11,
+                         m_ui->Command12, m_ui->Text6, m_ui->Text7, m_ui->HScroll1, m_ui->HScroll2},
+                        m_state.LoopPlayback, *services.player, *services.openDialog, this);
+
+    connect(m_ui->Command2, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_ui->Command7, &QPushButton::clicked, this, &Form1::showAbout);
+
+    load();
+}
+
+void Form1::load() {
+    m_services.random->seed(quint64(QDateTime::currentMSecsSinceEpoch()));
+    m_timer1.stop();
+    m_timer2.stop();
+    m_ui->Option1_0->setChecked(true); // the level handler sets the pace
+    m_state.LoopPlayback = 0;
+    m_ui->Text1->setFocus();
+}
+
+void Form1::showAbout() {
+    frmAbout dialog(*m_services.about, this);
+    dialog.exec();
+}

@@ -1,0 +1,14 @@
+#include "app/AppSetup.h"
+#include "app/Form1.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    installChineseFonts(app);
+    installQtTranslations(app);
+
+    Form1 window;
+    window.show();
+    return app.exec();
+}

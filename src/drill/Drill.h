@@ -1,0 +1,45 @@
+#pragma once
+
+#include "drill/PracticeState.h"
+#include "drill/RandomSource.h"
+
+#include <QObject>
+#include <QString>
+
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The controls the drill drives, handed over by the window.
+struct DrillWidgets {
+    QLineEdit *Text1 = nullptr;       // question
+    QLineEdit *Text2 = nullptr;       // answer
+    QLineEdit *Text4 = nullptr;       // clock display, emptied by new questions outside a free test
+    QLineEdit *Text5 = nullptr;       // count of right answers
+    QLabel *Picture1 = nullptr;       // right / wrong picture
+    QButtonGroup *Command3 = nullptr; // keypad, ids 0 to 9
+    QPushButton *Command6 = nullptr;  // Clear
+};
+
+// Draws questions, takes answers from the keyboard and the keypad and judges them.
+class Drill : public QObject {
+    Q_OBJECT
+public:
+    // pictureDir is where "dui.bmp" and "cuo.bmp" are looked for (the program's own folder).
+    Drill(const DrillWidgets &widgets, PracticeState &state, RandomSource &random,
+          const QString &pictureDir, QObject *parent = nullptr);
+
+    void NextQuestion();
+
+private:
+    void CheckAnswer();
+    void onKeypad(int digit);
+    void onClear();
+    void onAnswerChanged(const QString &text);
+
+    DrillWidgets m_ui;
+    PracticeState &m_state;
+    RandomSource &m_random;
+    QString m_pictureDir;
+};

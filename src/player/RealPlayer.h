@@ -1,0 +1,12 @@
+#pragma once
+
+#include <memory>
+
+class Mp3Player;
+class OpenDialog;
+class QObject;
+class QWidget;
+
+// The real component (libmpg123 and the system's sound output) and the real file dialog.
+std::unique_ptr<Mp3Player> makeMp3Play();
+std::unique_ptr<OpenDialog> makeFileOpenDialog(QWidget *parent);
