@@ -1,0 +1,83 @@
+#pragma once
+
+#include "drill/RandomSource.h"
+#include "player/Mp3Player.h"
+#include "player/OpenDialog.h"
+#include "timing/Clock.h"
+
+#include <QStringList>
+
+#include <deque>
+
+// Draws exactly the values queued, then 0.
+class QueuedRandom final : public RandomSource {
+public:
+    void seed(quint64) override {}
+    float draw() override {
+        if (draws.empty())
+            return 0.0f;
+        float r = draws.front();
+        draws.pop_front();
+        return r;
+    }
+    // Queues the three draws that make the question a (op) b.
+    void queueQuestion(int a, int b, int operation) {
+        draws.push_back(a / 10.0f + 0.01f);
+        draws.push_back(b / 10.0f + 0.01f);
+        draws.push_back(operation / 10.0f + 0.01f);
+    }
+    std::deque<float> draws;
+};
+
+class SetClock final : public Clock {
+public:
+    QDateTime now() const override { return time; }
+    QDateTime time{QDate(2026, 1, 5), QTime(9, 0, 0)};
+};
+
+// A player that plays nothing and records the calls it gets.
+class RecordingPlayer final : public Mp3Player {
+public:
+    int Open(const QString &path, const QString &) override {
+        calls << QStringLiteral("Open ") + path;
+        return openStatus;
+    }
+    void Play() override { calls << QStringLiteral("Play"); }
+    void Pause() override { calls << QStringLiteral("Pause"); }
+    void Stop() override { calls << QStringLiteral("Stop"); }
+    qint32 Length() const override { return length; }
+    qint32 PositionRange() const override { return range; }
+    qint32 LeftVolume() const override { return left; }
+    qint32 RightVolume() const override { return right; }
+    int SetVolume(qint32 l, qint32 r) override {
+        left = l;
+        right = r;
+        calls << QStringLiteral("SetVolume %1 %2").arg(l).arg(r);
+        return 0;
+    }
+    void emitPosition(qint32 value) { Q_EMIT PositionChanged(value); }
+    void emitTrackEnded() { Q_EMIT TrackEnded(); }
+
+    QStringList calls;
+    int openStatus = 0;
+    qint32 length = 185000;
+    qint32 range = 1000;
+    qint32 left = 1000;
+    qint32 right = 1000;
+};
+
+class ScriptedDialog final : public OpenDialog {
+public:
+    void setFilter(const QString &f) override { filter = f; }
+    void ShowOpen() override {
+        ++shown;
+        if (!next.isEmpty())
+            fileName = next;
+    }
+    QString FileName() const override { return fileName; }
+
+    QString filter;
+    QString fileName;
+    QString next;
+    int shown = 0;
+};
