@@ -16,5 +16,5 @@ struct PracticeState {
     bool FreeTestRunning = false;
     qint16 LoopPlayback = 0; // 0 off, -1 on
     std::optional<QDateTime> TestStartTime;
-    double ElapsedTime = 0; // days, as the clock last measured it
+    qint64 ElapsedTime = 0; // whole seconds since TestStartTime, as the clock last measured it
 };

@@ -23,6 +23,12 @@ struct TimingWidgets {
 };
 
 // The paced and the free test, the level buttons, the clock and the rate report.
+//
+// The tests are Idle, Paced or Free. The paced test has no flag of its own: it runs
+// exactly while Timer1 does, and each tick of Timer1 brings the next question. The free
+// test runs while FreeTestRunning is set; there the drill brings the next question after
+// a right answer. Timer2 runs the clock of either test, and a stop measures the time once
+// more before it reports the rate, so the report always covers the test just stopped.
 class TimedTests : public QObject {
     Q_OBJECT
 public:
@@ -30,6 +36,20 @@ public:
                QObject *parent = nullptr);
 
 private:
+    void onLevelToggled(int level, bool checked);
+    void onPacedClicked();
+    void onFreeClicked();
+    void onPaceTick();
+    void onClockTick();
+
+    void startPaced();
+    void stopPaced();
+    void startFree();
+    void stopFree();
+    void startClock();
+    void showClock();
+    void reportRate();
+
     TimingWidgets m_ui;
     PracticeState &m_state;
     Drill &m_drill;
