@@ -50,14 +50,10 @@ struct Rig {
     }
     int questions() const { return random.draws / 3; }
     QString testState() const {
-        return QStringLiteral("%1%2%3 %4%5 %6%7")
-            .arg(Timer1.isActive())
-            .arg(Timer2.isActive())
-            .arg(s.FreeTestRunning)
-            .arg(Command4.text())
-            .arg(Command4.isEnabled())
-            .arg(Command5.text())
-            .arg(Command5.isEnabled());
+        return QString::asprintf("%d%d%d %s%d %s%d", Timer1.isActive(), Timer2.isActive(),
+                                 s.FreeTestRunning, qPrintable(Command4.text()),
+                                 Command4.isEnabled(), qPrintable(Command5.text()),
+                                 Command5.isEnabled());
     }
     // P, F: the test buttons; Ln: a level; +n: n seconds pass; @hh:mm:ss: the time of day;
     // p, c: a tick of the pace and of the clock timer; an: n right answers typed.
