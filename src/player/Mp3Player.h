@@ -9,18 +9,23 @@ class Mp3Player : public QObject {
 public:
     using QObject::QObject;
 
-    // Returns 0 on success, otherwise a status the panel explains to the user.
+    // Open and Play return 0 on success, otherwise a PlayerStatus the panel explains to
+    // the user. Open of the file that is paused keeps its place, so Play resumes it; any
+    // other Open starts from the beginning.
     virtual int Open(const QString &path, const QString &unused) = 0;
-    virtual void Play() = 0;
+    virtual int Play() = 0;
     virtual void Pause() = 0;
     virtual void Stop() = 0;
     virtual qint32 Length() const = 0; // milliseconds
+    // PositionChanged's value divided by this is the fraction of the track heard.
     virtual qint32 PositionRange() const = 0;
+    // Volumes run from 0 (silent) to 32000 (as recorded).
     virtual qint32 LeftVolume() const = 0;
     virtual qint32 RightVolume() const = 0;
     virtual int SetVolume(qint32 left, qint32 right) = 0;
 
 Q_SIGNALS:
     void PositionChanged(qint32 position);
+    // Once per track, after its last sample has been heard.
     void TrackEnded();
 };

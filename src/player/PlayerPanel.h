@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class Mp3Player;
 class OpenDialog;
 class QLineEdit;
@@ -21,16 +23,36 @@ struct PlayerWidgets {
 };
 
 // The music panel: buttons, read-outs and volume sliders over the player component.
+// It keeps no playback state of its own: the component has it, and the dialog holds
+// the chosen file, read afresh at every Play.
 class PlayerPanel : public QObject {
     Q_OBJECT
 public:
+    using ShowMessage = std::function<void(const QString &text)>;
+
     // loopPlayback is the window's loop switch (0 off, -1 on), shared with nothing else.
     PlayerPanel(const PlayerWidgets &widgets, qint16 &loopPlayback, Mp3Player &player,
                 OpenDialog &dialog, QObject *parent = nullptr);
 
+    // Where failures are told to the user; a warning box over the window by default.
+    void setShowMessage(ShowMessage show) { m_showMessage = std::move(show); }
+
 private:
+    void onOpenClicked();
+    void onPlayClicked();
+    void onPauseClicked();
+    void onStopClicked();
+    void onLoopClicked();
+    void onVolumeChanged();
+    void onPositionChanged(qint32 value);
+    void onTrackEnded();
+
+    void reportFailure(int status, const QString &path);
+    static void readBackVolume(QScrollBar *slider, qint32 volume);
+
     PlayerWidgets m_ui;
     qint16 &m_loopPlayback;
     Mp3Player &m_player;
     OpenDialog &m_dialog;
+    ShowMessage m_showMessage;
 };

@@ -1,0 +1,176 @@
+#include "player/Mp3Play.h"
+
+#include "player/GainDevice.h"
+#include "player/Mp3Decoder.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
+
+Mp3Play::Mp3Play(SoundOutputFactory makeOutput, Options options, QObject *parent)
+    : Mp3Player(parent)
+    , m_makeOutput(std::move(makeOutput))
+    , m_options(options) {
+    m_positionTimer.setInterval(m_options.positionIntervalMs);
+    connect(&m_positionTimer, &QTimer::timeout, this, &Mp3Play::tick);
+    m_endTimer.setSingleShot(true);
+    m_endTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_endTimer, &QTimer::timeout, this, &Mp3Play::checkEnd);
+}
+
+Mp3Play::Mp3Play(SoundOutputFactory makeOutput, QObject *parent)
+    : Mp3Play(std::move(makeOutput), Options{}, parent) {
+}
+
+Mp3Play::~Mp3Play() {
+    // Not inside any handler here, and no event loop may follow: release at once.
+    if (m_output) {
+        m_output->stop();
+        delete m_output.data();
+    }
+}
+
+Mp3Play::FileIdentity Mp3Play::identify(const QString &path) {
+    const QFileInfo info(path);
+    return {info.absoluteFilePath(), info.size(), info.lastModified()};
+}
+
+int Mp3Play::Open(const QString &path, const QString &) {
+    // The file that is paused stays where it is, so the next Play resumes it.
+    if (m_state == State::Paused && identify(path) == m_file)
+        return int(PlayerStatus::Ok);
+    releaseOutput();
+    m_decoder = std::make_unique<Mp3Decoder>();
+    const PlayerStatus status = m_decoder->open(path);
+    if (status != PlayerStatus::Ok) {
+        m_decoder.reset();
+        m_state = State::Empty;
+        m_rate = 0;
+        m_lengthFrames = 0;
+        return int(status);
+    }
+    m_file = identify(path);
+    m_rate = m_decoder->sampleRate();
+    m_lengthFrames = m_decoder->lengthFrames();
+    m_state = State::Opened;
+    return int(PlayerStatus::Ok);
+}
+
+int Mp3Play::Play() {
+    switch (m_state) {
+    case State::Empty:
+    case State::Playing:
+        return int(PlayerStatus::Ok);
+    case State::Paused:
+        m_output->resume();
+        m_state = State::Playing;
+        m_positionTimer.start();
+        return int(PlayerStatus::Ok);
+    case State::Opened:
+        break;
+    }
+    m_output = m_makeOutput(m_rate);
+    m_device = new GainDevice(std::move(m_decoder), m_output);
+    m_device->setVolume(m_left, m_right);
+    m_device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    connect(m_output, &SoundOutput::failed, this, &Mp3Play::finishTrack);
+    if (!m_output->start(m_device)) {
+        releaseOutput();
+        m_state = State::Empty;
+        return int(PlayerStatus::NoSoundDevice);
+    }
+    m_state = State::Playing;
+    m_positionTimer.start();
+    return int(PlayerStatus::Ok);
+}
+
+void Mp3Play::Pause() {
+    if (m_state != State::Playing)
+        return;
+    // The output's played time goes stale while suspended: take it now.
+    m_pausedUSecs = m_output->processedUSecs();
+    m_output->suspend();
+    m_positionTimer.stop();
+    m_endTimer.stop();
+    m_state = State::Paused;
+}
+
+void Mp3Play::Stop() {
+    releaseOutput();
+    m_decoder.reset();
+    m_state = State::Empty;
+}
+
+qint32 Mp3Play::Length() const {
+    if (m_rate <= 0)
+        return 0;
+    const qint64 ms = (m_lengthFrames * 1000 + m_rate / 2) / m_rate;
+    return qint32(std::min<qint64>(ms, std::numeric_limits<qint32>::max()));
+}
+
+qint32 Mp3Play::PositionRange() const {
+    return qint32(std::clamp<qint64>(m_lengthFrames, 1, std::numeric_limits<qint32>::max()));
+}
+
+int Mp3Play::SetVolume(qint32 left, qint32 right) {
+    m_left = std::clamp(left, 0, GainDevice::MaxVolume);
+    m_right = std::clamp(right, 0, GainDevice::MaxVolume);
+    if (m_device)
+        m_device->setVolume(m_left, m_right);
+    return 0;
+}
+
+void Mp3Play::tick() {
+    if (m_state != State::Playing)
+        return;
+    Q_EMIT PositionChanged(heardFrames());
+    checkEnd();
+}
+
+void Mp3Play::checkEnd() {
+    if (m_state != State::Playing || !m_device || !m_device->sourceEnded())
+        return;
+    const qint64 endUSecs = m_device->framesFromSource() * 1000000 / m_rate;
+    const qint64 remaining = endUSecs - heardUSecs();
+    if (remaining <= 0)
+        finishTrack();
+    else if (remaining < qint64(m_options.positionIntervalMs) * 1000)
+        m_endTimer.start(int(remaining / 1000) + 1);
+}
+
+void Mp3Play::finishTrack() {
+    if (m_state != State::Playing)
+        return;
+    Q_EMIT PositionChanged(heardFrames());
+    releaseOutput();
+    m_state = State::Empty;
+    // Last: the handler may open and play the next track from inside this call.
+    Q_EMIT TrackEnded();
+}
+
+void Mp3Play::releaseOutput() {
+    m_positionTimer.stop();
+    m_endTimer.stop();
+    m_pausedUSecs = 0;
+    if (m_output) {
+        disconnect(m_output, nullptr, this, nullptr);
+        m_output->stop();
+        m_output->deleteLater(); // the device goes with it
+    }
+    m_output = nullptr;
+    m_device = nullptr;
+}
+
+qint64 Mp3Play::heardUSecs() const {
+    if (m_state == State::Paused)
+        return m_pausedUSecs;
+    return m_output ? m_output->processedUSecs() : 0;
+}
+
+qint32 Mp3Play::heardFrames() const {
+    if (m_rate <= 0)
+        return 0;
+    const qint64 frames = heardUSecs() * m_rate / 1000000;
+    return qint32(std::clamp<qint64>(frames, 0, PositionRange()));
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "player/Mp3Player.h"
+#include "player/SoundOutput.h"
+
+#include <QDateTime>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+class GainDevice;
+class Mp3Decoder;
+
+// The real player component: libmpg123 decodes, GainDevice applies the channel
+// volumes, a SoundOutput plays. Positions are what has been heard (the output's played
+// time) in sample frames, so PositionRange is the track's length in frames.
+//
+// A track ends when everything decoded has been heard, not when decoding stops: the
+// output is fed silence meanwhile, so its last buffer is not cut off.
+class Mp3Play final : public Mp3Player {
+    Q_OBJECT
+public:
+    struct Options {
+        int positionIntervalMs = 250;
+    };
+
+    Mp3Play(SoundOutputFactory makeOutput, Options options, QObject *parent = nullptr);
+    explicit Mp3Play(SoundOutputFactory makeOutput, QObject *parent = nullptr);
+    ~Mp3Play() override;
+
+    int Open(const QString &path, const QString &unused) override;
+    int Play() override;
+    void Pause() override;
+    void Stop() override;
+    qint32 Length() const override;
+    qint32 PositionRange() const override;
+    qint32 LeftVolume() const override { return m_left; }
+    qint32 RightVolume() const override { return m_right; }
+    int SetVolume(qint32 left, qint32 right) override;
+
+private:
+    enum class State { Empty, Opened, Playing, Paused };
+
+    struct FileIdentity {
+        QString path;
+        qint64 size = -1;
+        QDateTime modified;
+        bool operator==(const FileIdentity &) const = default;
+    };
+    static FileIdentity identify(const QString &path);
+
+    void tick();
+    void checkEnd();
+    void finishTrack();
+    void releaseOutput();
+    qint64 heardUSecs() const;
+    qint32 heardFrames() const;
+
+    SoundOutputFactory m_makeOutput;
+    Options m_options;
+    State m_state = State::Empty;
+    FileIdentity m_file;
+    std::unique_ptr<Mp3Decoder> m_decoder; // opened, not yet handed to the output
+    QPointer<SoundOutput> m_output;
+    QPointer<GainDevice> m_device;
+    int m_rate = 0;
+    qint64 m_lengthFrames = 0;
+    qint64 m_pausedUSecs = 0;
+    // A quiet start, what the volume sliders stand at by design (10 x 100).
+    qint32 m_left = 1000;
+    qint32 m_right = 1000;
+    QTimer m_positionTimer;
+    QTimer m_endTimer;
+};
