@@ -1,9 +1,23 @@
 #pragma once
 
+#include "about/Registry.h"
+
+#include <QString>
+
+#include <functional>
 #include <memory>
 
-// What the About dialog needs from the system (the registry, a file test, a program start).
-// Filled in by the About dialog's own code; the window only hands it on.
-struct AboutServices {};
+class QWidget;
+
+// What the About dialog needs from the system: the registry, starting a program and a
+// message box. makeSystemAboutServices gives the real ones; a test swaps in its own.
+class AboutServices {
+public:
+    std::unique_ptr<Registry> registry;
+    // Starts the program at a path without waiting for it; false when it cannot start.
+    std::function<bool(const QString &path)> startProgram;
+    // Shows a text with an OK button and waits until it is closed.
+    std::function<void(QWidget *parent, const QString &caption, const QString &text)> showMessage;
+};
 
 std::unique_ptr<AboutServices> makeSystemAboutServices();

@@ -1,0 +1,21 @@
+#include "about/KeyValueText.h"
+
+#include "about/Registry.h"
+
+QString keyValueText(quint32 type, QByteArrayView data, const QString &passed) {
+    switch (type) {
+    case Reg::Sz:
+        if (!data.isEmpty() && data.back() == '\0')
+            data.chop(1);
+        return QString::fromLocal8Bit(data);
+    case Reg::Dword: {
+        // All bytes, most significant first: a leading zero byte is part of the number.
+        QString text = QStringLiteral("&h");
+        for (qsizetype i = data.size() - 1; i >= 0; --i)
+            text += QStringLiteral("%1").arg(quint8(data[i]), 2, 16, QLatin1Char('0')).toUpper();
+        return text;
+    }
+    default:
+        return passed;
+    }
+}
