@@ -11,6 +11,10 @@ if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
     set(CMAKE_INSTALL_PREFIX "/" CACHE PATH "Root of the installed tree" FORCE)
 endif()
 
+# The program needs only the system's libraries; qt_standard_project_setup() would
+# have it search $ORIGIN/../lib, which under /opt is /opt/lib, first.
+set(CMAKE_SKIP_INSTALL_RPATH ON)
+
 set(QUENZO_APP_ID "org.quenzo.quenzo")
 set(QUENZO_INSTALL_APPDIR "opt/quenzo")
 set(QUENZO_RELEASE_DATE "2026-12-06")
