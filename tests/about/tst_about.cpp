@@ -1,7 +1,6 @@
 #include "about/AboutServices.h"
 #include "about/GetKeyValue.h"
 #include "about/KeyValueText.h"
-#include "about/LinuxRegistry.h"
 #include "about/StartSysInfo.h"
 #include "about/frmAbout.h"
 
@@ -153,7 +152,6 @@ void AboutTest::startSysInfo() {
 void AboutTest::linuxRegistry_data() {
     QTest::addColumn<QStringList>("programs"); // '-' first: not executable
     QTest::addColumn<QString>("expected");
-    QTest::newRow("hardinfo") << QStringList{"hardinfo"} << "hardinfo";
     QTest::newRow("hardinfo first") << QStringList{"kinfocenter", "hardinfo"} << "hardinfo";
     QTest::newRow("non-executable skipped")
         << QStringList{"-hardinfo", "kinfocenter"} << "kinfocenter";
@@ -189,7 +187,6 @@ void AboutTest::dialogKeys_data() {
     QTest::addColumn<bool>("closes");
     QTest::newRow("Esc") << "cmdOK" << int(Qt::Key_Escape) << true;
     QTest::newRow("Enter") << "cmdOK" << int(Qt::Key_Return) << true;
-    QTest::newRow("Esc on cmdSysInfo") << "cmdSysInfo" << int(Qt::Key_Escape) << true;
     QTest::newRow("Enter presses cmdSysInfo") << "cmdSysInfo" << int(Qt::Key_Return) << false;
 }
 
