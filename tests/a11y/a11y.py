@@ -50,13 +50,11 @@ TIMEOUT = 30.0  # seconds; a sanitizer build starts slowly
 
 def wait_for(what, probe, timeout=TIMEOUT):
     deadline = time.monotonic() + timeout
-    while True:
-        value = probe()
-        if value or time.monotonic() > deadline:
-            if not value:
-                raise TimeoutError(f"timed out waiting for {what}")
-            return value
+    while not (value := probe()):
+        if time.monotonic() > deadline:
+            raise TimeoutError(f"timed out waiting for {what}")
         time.sleep(0.1)
+    return value
 
 
 def descendants(acc):
@@ -103,24 +101,19 @@ def check_presses(window):
     failures = []
     (answer,) = find(window, "text", "答案")
     (count,) = find(window, "text", "数量")
-    for button, shown, verdict, counted in PRESSES:
+
+    def shown():
+        window.clear_cache()
+        pictures = [a.name for a in descendants(window) if a.description == PICTURE_DESCRIPTION]
+        return text_of(answer), pictures[0] if pictures else None, text_of(count)
+
+    for button, *expected in PRESSES:
         press(window, button)
-
-        def settled():
-            window.clear_cache()
-            pictures = [a for a in descendants(window) if a.description == PICTURE_DESCRIPTION]
-            state = (text_of(answer), pictures[0].name if pictures else None, text_of(count))
-            return state if state == (shown, verdict, counted) else None
-
         try:
-            wait_for(f"the press of {button!r}", settled, timeout=10)
+            wait_for(f"the press of {button!r}", lambda: shown() == tuple(expected), timeout=10)
         except TimeoutError:
-            window.clear_cache()
-            pictures = [a.name for a in descendants(window)
-                        if a.description == PICTURE_DESCRIPTION]
-            failures.append(
-                f"after {button!r}: answer {text_of(answer)!r}, picture {pictures}, "
-                f"count {text_of(count)!r}; expected {shown!r}, {verdict!r}, {counted!r}")
+            failures.append(f"after {button!r} the answer, picture and count show {shown()}, "
+                            f"expected {tuple(expected)}")
     return failures
 
 
