@@ -59,9 +59,3 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "fonts-arphic-uming, fonts-arphic-ukai, fonts-wqy-zenhei, qt6-translations-l10n, qt6-qpa-plugins")
 include(CPack)
-
-# The accessibility check reads the running program through the desktop's
-# accessibility bus, as a screen reader would.
-if(BUILD_TESTING)
-    add_subdirectory("${_src}/tests/a11y" "${PROJECT_BINARY_DIR}/tests/a11y")
-endif()

@@ -76,7 +76,10 @@ void Form1::build(const Form1Services &services, const QString &pictureDir) {
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(size());
-    setWindowIcon(QIcon(QStringLiteral(":/icons/quenzo-16.png")));
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/icons/quenzo-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
     applyFractionalFontSizes(*m_ui);
 
     QAbstractButton *const keys[] = {

@@ -5,6 +5,7 @@
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quenzo.quenzo"));
     installChineseFonts(app);
     installQtTranslations(app);
 

@@ -42,7 +42,11 @@ public:
         calls << QStringLiteral("Open ") + path;
         return openStatus;
     }
-    void Play() override { calls << QStringLiteral("Play"); }
+    int Play() override
+    {
+        calls << QStringLiteral("Play");
+        return playStatus;
+    }
     void Pause() override { calls << QStringLiteral("Pause"); }
     void Stop() override { calls << QStringLiteral("Stop"); }
     qint32 Length() const override { return length; }
@@ -60,6 +64,7 @@ public:
 
     QStringList calls;
     int openStatus = 0;
+    int playStatus = 0;
     qint32 length = 185000;
     qint32 range = 1000;
     qint32 left = 1000;
