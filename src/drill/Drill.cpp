@@ -1,5 +1,20 @@
 #include "drill/Drill.h"
 
+#include "drill/AnswerRules.h"
+#include "drill/Question.h"
+
+#include <QButtonGroup>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+// How long the right-answer picture stays before a free test moves on.
+constexpr int pauseMs = 600;
+} // namespace
+
 Drill::Drill(const DrillWidgets &widgets, PracticeState &state, RandomSource &random,
              const QString &pictureDir, QObject *parent)
     : QObject(parent)
@@ -7,15 +22,111 @@ Drill::Drill(const DrillWidgets &widgets, PracticeState &state, RandomSource &ra
     , m_state(state)
     , m_random(random)
     , m_pictureDir(pictureDir) {
+    // textChanged, not textEdited: the keypad, Clear and new questions set the text from
+    // code and rely on the same handler.
+    connect(m_ui.Text2, &QLineEdit::textChanged, this, &Drill::onAnswerChanged);
+    connect(m_ui.Command3, &QButtonGroup::idClicked, this, &Drill::onKeypad);
+    connect(m_ui.Command6, &QPushButton::clicked, this, &Drill::onClear);
 }
 
 void Drill::NextQuestion() {
+    const Question question = drawQuestion(m_random);
+    m_state.OperandA = question.a;
+    m_state.OperandB = question.b;
+    m_state.Operation = question.operation;
+    m_ui.Text1->setText(questionText(question));
+    m_ui.Text2->setText(QString());
+    showNoPicture();
+    m_ui.Text2->setFocus();
+    m_state.AnswerValue = 0;
+    if (!m_state.FreeTestRunning)
+        m_ui.Text4->clear();
 }
+
+void Drill::onAnswerChanged(const QString &text) {
+    if (text.isEmpty()) {
+        m_state.AnswerValue = 0;
+        showNoPicture();
+        return;
+    }
+    const std::optional<qint16> typed = parseAnswer(text);
+    if (!typed) {
+        // Not a number the drill can judge: refused like an answer with too many digits.
+        showPicture(Feedback::Wrong);
+        return;
+    }
+    m_state.AnswerValue = *typed;
+    const int sum = int(m_state.OperandA + m_state.OperandB);
+    switch (answerAction(m_state.Operation, sum, *typed)) {
+    case AnswerAction::Judge:
+        CheckAnswer();
+        break;
+    case AnswerAction::ShowWrong:
+        showPicture(Feedback::Wrong);
+        break;
+    case AnswerAction::Wait:
+        break;
+    }
+}
+
 void Drill::CheckAnswer() {
+    const std::optional<qint16> typed = parseAnswer(m_ui.Text2->text());
+    if (typed && isRightAnswer(m_state.OperandA, m_state.OperandB, m_state.Operation, *typed))
+        answeredRight();
+    else
+        answeredWrong();
 }
-void Drill::onKeypad(int) {
+
+void Drill::answeredRight() {
+    showPicture(Feedback::Right);
+    ++m_state.CorrectCount;
+    m_ui.Text5->setText(countText(m_state.CorrectCount));
+    if (m_state.FreeTestRunning)
+        pauseThenNextQuestion();
 }
+
+void Drill::answeredWrong() {
+    showPicture(Feedback::Wrong);
+    m_ui.Text2->setCursorPosition(int(m_ui.Text2->text().size()));
+    m_ui.Text2->setFocus();
+}
+
+// The window stays live during the pause; whatever happens in it (more answers, the
+// free test stopped), this answer's next question still comes. The timer is the drill's
+// child, so closing the window during the pause takes it away unfired.
+void Drill::pauseThenNextQuestion() {
+    auto *pause = new QTimer(this);
+    pause->setSingleShot(true);
+    pause->setTimerType(Qt::PreciseTimer);
+    QElapsedTimer sinceRight;
+    sinceRight.start();
+    connect(pause, &QTimer::timeout, this, [this, pause, sinceRight] {
+        // Timers promise no exact wake-up; never cut the pause short.
+        if (const qint64 left = pauseMs - sinceRight.elapsed(); left > 0) {
+            pause->start(int(left));
+            return;
+        }
+        pause->deleteLater();
+        NextQuestion();
+    });
+    pause->start(pauseMs);
+}
+
+void Drill::onKeypad(int digit) {
+    m_state.AnswerValue = appendDigit(m_state.AnswerValue, digit);
+    m_ui.Text2->setText(QString::number(m_state.AnswerValue));
+}
+
 void Drill::onClear() {
+    m_ui.Text2->setText(QString());
 }
-void Drill::onAnswerChanged(const QString &) {
+
+void Drill::showPicture(Feedback feedback) {
+    m_ui.Picture1->setPixmap(loadFeedbackPicture(m_pictureDir, feedback));
+    m_ui.Picture1->setAccessibleName(feedbackAccessibleName(feedback));
+}
+
+void Drill::showNoPicture() {
+    m_ui.Picture1->clear();
+    m_ui.Picture1->setAccessibleName(QString());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "drill/FeedbackPicture.h"
 #include "drill/PracticeState.h"
 #include "drill/RandomSource.h"
 
@@ -23,6 +24,8 @@ struct DrillWidgets {
 };
 
 // Draws questions, takes answers from the keyboard and the keypad and judges them.
+// Every change of the answer box, typed or set by the keypad, Clear or a new question,
+// goes through onAnswerChanged, which decides whether the answer is judged yet.
 class Drill : public QObject {
     Q_OBJECT
 public:
@@ -34,9 +37,14 @@ public:
 
 private:
     void CheckAnswer();
+    void answeredRight();
+    void answeredWrong();
+    void pauseThenNextQuestion();
     void onKeypad(int digit);
     void onClear();
     void onAnswerChanged(const QString &text);
+    void showPicture(Feedback feedback);
+    void showNoPicture();
 
     DrillWidgets m_ui;
     PracticeState &m_state;

@@ -10,7 +10,7 @@
 struct PracticeState {
     float OperandA = 0;     // 0 to 9 once a question is drawn
     float OperandB = 0;     // 0 to 9 once a question is drawn
-    qint32 AnswerValue = 0; // the number typed so far; bounded by the keypad (see Drill)
+    qint32 AnswerValue = 0; // the number typed so far; the keypad bounds it (appendDigit)
     int CorrectCount = 0;   // right answers since the last start or stop of a test
     qint16 Operation = 0;   // 0 addition, 1 subtraction
     bool FreeTestRunning = false;
