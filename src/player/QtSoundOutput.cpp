@@ -10,8 +10,16 @@ QtSoundOutput::QtSoundOutput(int sampleRate, QObject *parent)
     , m_sampleRate(sampleRate) {
 }
 
+// The sink's destructor handles pending events, so it must not run inside a handler:
+// the sink is stopped at once but deleted only with this object, which the player
+// releases with deleteLater. Deleting the sink on its own deferred event crashed when
+// that event came up while the application's event loop was ending.
 QtSoundOutput::~QtSoundOutput() {
-    stop();
+    if (m_sink) {
+        m_stopping = true;
+        m_sink->stop();
+        delete m_sink;
+    }
 }
 
 bool QtSoundOutput::start(QIODevice *source) {
@@ -48,9 +56,6 @@ void QtSoundOutput::stop() {
         return;
     m_stopping = true;
     m_sink->stop();
-    // The sink's destructor handles pending events, so it must not run inside a handler.
-    m_sink->deleteLater();
-    m_sink = nullptr;
 }
 
 qint64 QtSoundOutput::processedUSecs() const {
