@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
@@ -116,10 +117,11 @@ Outcome runChild(quint64 seed, qsizetype count, const QList<qsizetype> &kept, in
             outcome.coverage = rest;
         ended |= line == QLatin1String("monkey-end");
     }
-    if (ended && child.exitStatus() == QProcess::NormalExit)
+    if (ended && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0)
         return outcome;
 
-    // Died: a sanitizer names the event it died in; a plain crash does not.
+    // Died, or a leak report at the end: a sanitizer that stops a run names the event it
+    // died in; a plain crash does not.
     const QString err = QString::fromUtf8(child.readAllStandardError());
     static const QRegularExpression died(QStringLiteral("monkey: died in event (\\d+)"));
     static const QRegularExpression summary(QStringLiteral("SUMMARY: (.*)"));
