@@ -22,6 +22,7 @@
 #include <QtMath>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -289,14 +290,16 @@ void tst_corpus::badFiles() {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
-    const bool folder = name.endsWith(u'/');
-    if (folder)
+    const QChar special = name.isEmpty() ? QChar() : name.back();
+    if (special == u'/' || special == u'|')
         name.chop(1);
     // Each row's file lives in a folder of its own, removed with it.
     QTemporaryDir dir(m_dir.filePath(QStringLiteral("row-XXXXXX")));
     const QString path = name.isEmpty() ? QString() : dir.filePath(name);
-    if (folder)
+    if (special == u'/')
         QVERIFY(QDir(dir.path()).mkdir(name));
+    else if (special == u'|')
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
     else if (!bytes.isNull())
         QVERIFY(writeFile(path, bytes));
 
@@ -317,7 +320,7 @@ void tst_corpus::badFiles() {
 }
 
 void tst_corpus::filesChangingUnderThePlayer_data() {
-    QTest::addColumn<QString>("when");
+    QTest::addColumn<QString>("when");           // chosen, opened, playing or paused
     QTest::addColumn<QByteArray>("replacement"); // null: the file is deleted
     QTest::addColumn<QString>("message");        // empty: the opened data plays to the end
 
@@ -331,6 +334,8 @@ void tst_corpus::filesChangingUnderThePlayer_data() {
     // Linux keeps an open file's data until it is closed, so the track is still whole.
     QTest::newRow("deleted between the player's Open and Play")
         << "opened" << QByteArray() << QString();
+    QTest::newRow("deleted while playing") << "playing" << QByteArray() << QString();
+    QTest::newRow("emptied while playing") << "playing" << QByteArray("") << QString();
 }
 
 void tst_corpus::filesChangingUnderThePlayer() {
@@ -340,27 +345,28 @@ void tst_corpus::filesChangingUnderThePlayer() {
     const QString path = m_dir.filePath(QStringLiteral("changing.mp3"));
     QVERIFY(QFile::copy(Tone, path));
     QPointer<FakeOutput> first;
-    if (when == u"paused") {
+    if (when == u"opened") {
+        QCOMPARE(m_player->Open(path, {}), 0);
+    } else if (when != u"chosen") {
         QCOMPARE(clickPlay(path), QString());
         first = m_output;
-        first->play(500);
-        ui().Command10->click();
-        QVERIFY(first->suspended);
-    } else if (when == u"opened") {
-        QCOMPARE(m_player->Open(path, {}), 0);
+        first->play(300);
+        if (when == u"paused")
+            ui().Command10->click();
     }
     if (replacement.isNull())
         QVERIFY(QFile::remove(path));
     else
         QVERIFY(writeFile(path, replacement));
 
-    if (when == u"opened") {
-        QCOMPARE(m_player->Play(), 0);
+    if (message.isEmpty()) {
+        if (when == u"opened")
+            QCOMPARE(m_player->Play(), 0);
         QVERIFY(playToEnd());
-        tally("played what was opened");
+        tally("played what was opened, or ended early");
     } else {
         QCOMPARE(clickPlay(path), message.arg(QFileInfo(path).fileName()));
-        QTRY_VERIFY(first.isNull()); // the paused track let go of its output
+        QTRY_VERIFY(first.isNull()); // a paused track let go of its output
         tally("refused with a message");
     }
     checkStillWorks();
