@@ -42,6 +42,10 @@ PlayerStatus Mp3Decoder::open(const QString &path) {
         return PlayerStatus::FileMissing;
     if (info.isDir())
         return PlayerStatus::IsFolder;
+    // Opening a named pipe waits for a writer, with the window frozen meanwhile; no
+    // device or socket holds a track either.
+    if (!info.isFile())
+        return PlayerStatus::Unreadable;
     if (QFile file(path); !file.open(QIODevice::ReadOnly))
         return PlayerStatus::Unreadable;
     if (info.size() == 0)

@@ -252,6 +252,7 @@ void tst_corpus::badFiles_data() {
     QTest::newRow("missing path") << "missing.mp3" << QByteArray() << because("文件不存在。");
     QTest::newRow("folder") << "folder.mp3/" << QByteArray()
                             << because("这是一个文件夹，不是文件。");
+    QTest::newRow("named pipe") << "pipe.mp3|" << QByteArray() << because("文件无法读取。");
     QTest::newRow("empty") << "empty.mp3" << QByteArray("") << because("文件是空的。");
     QTest::newRow("one byte") << "one.mp3" << QByteArray("\xff") << notMp3;
     QTest::newRow("text") << "text.mp3" << QByteArray("这不是音乐。\n") << notMp3;
