@@ -236,7 +236,7 @@ void tst_corpus::checkStillWorks() {
 }
 
 void tst_corpus::badFiles_data() {
-    QTest::addColumn<QString>("name");     // ends in "/" for a folder
+    QTest::addColumn<QString>("name");     // "/" at the end: a folder; "|": a named pipe
     QTest::addColumn<QByteArray>("bytes"); // null: nothing written
     QTest::addColumn<QString>("message");  // empty: it plays what decodes, to the end
 
