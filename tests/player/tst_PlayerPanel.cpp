@@ -1,193 +1,155 @@
-#include "player/Mp3Player.h"
-#include "player/OpenDialog.h"
+// The panel over a fake component, and the arithmetic it shows with.
 #include "player/PlayerPanel.h"
+#include "player/PlayerRules.h"
 #include "player/PlayerStatus.h"
+#include "support/Fakes.h"
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
 #include <QTest>
+#include <QtWidgets>
 
 namespace {
 
-// Both fakes write every call, in order, to one log.
+// Logs volume reads too; reads back left 6000 and right 40000. Stop ends the track at
+// once, as a component may.
 class FakePlayer final : public Mp3Player {
 public:
-    int Open(const QString &path, const QString &s) override {
-        return log("Open " + path + s), openStatus;
-    }
-    int Play() override { return log("Play"), playStatus; }
+    int Open(const QString &path, const QString &) override { return log("Open " + path), open; }
+    int Play() override { return log("Play"), play; }
     void Pause() override { log("Pause"); }
-    void Stop() override {
-        log("Stop");
-        onStop();
-    }
+    void Stop() override { log("Stop"), emit TrackEnded(); }
     qint32 Length() const override { return log("Length"), 185000; }
     qint32 PositionRange() const override { return log("PositionRange"), range; }
     qint32 LeftVolume() const override { return log("LeftVolume"), left; }
     qint32 RightVolume() const override { return log("RightVolume"), right; }
     int SetVolume(qint32 l, qint32 r) override {
-        return log(QStringLiteral("SetVolume %1 %2").arg(l).arg(r)), 0;
+        return log(QString("SetVolume %1 %2").arg(l).arg(r)), 0;
     }
-    void log(const QString &call) const { calls << call; }
-
-    mutable QStringList calls;
-    int openStatus = 0, playStatus = 0;
-    qint32 range = 1000, left = 1000, right = 1000;
-    std::function<void()> onStop = [] {};
+    void log(const QString &call) const { calls += (calls.isEmpty() ? "" : ", ") + call; }
+    mutable QString calls;
+    int open = 0, play = 0;
+    qint32 range = 1000, left = 6000, right = 40000;
 };
-
-class FakeDialog final : public OpenDialog {
-public:
-    explicit FakeDialog(FakePlayer &p)
-        : player(p) {}
-    void setFilter(const QString &f) override { player.log("Filter " + f); }
-    void ShowOpen() override { player.log("ShowOpen"); }
-    QString FileName() const override { return fileName; }
-    FakePlayer &player;
-    QString fileName = "a.mp3";
-};
-
-QColor face(QPushButton *b) {
-    return b->palette().color(QPalette::Button);
-}
 
 } // namespace
 
 class tst_PlayerPanel : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup() {
-        delete m_window;
-        delete m_dialog;
-    }
-    void play_data();
-    void play();
-    void loopStopAndTrackEnd();
-    void positionAndSliders();
-
-private:
-    QWidget *m_window = nullptr;
+    QWidget *w = nullptr;
     PlayerWidgets m_ui;
     FakePlayer *m_player = nullptr;
-    FakeDialog *m_dialog = nullptr;
+    ScriptedDialog m_dialog;
     qint16 m_loop = 0;
-    QStringList m_messages;
+
+private slots:
+    void init() {
+        m_dialog.fileName = "a.mp3";
+        w = new QWidget;
+        m_ui = {new QPushButton(w),      new QPushButton(w), new QPushButton(w),
+                new QPushButton(w),      new QPushButton(w), new QLineEdit("old", w),
+                new QLineEdit("old", w), new QScrollBar(w),  new QScrollBar(w)};
+        for (QScrollBar *s : {m_ui.HScroll1, m_ui.HScroll2})
+            s->setRange(1, 320), s->setValue(10);
+        m_player = new FakePlayer;
+        m_player->setParent(w);
+        (new PlayerPanel(m_ui, m_loop, *m_player, m_dialog, w))
+            ->setShowMessage([this](const QString &text) { m_player->log("Message " + text); });
+    }
+    void cleanup() { delete w; }
+
+    void formatMinSec_data() {
+        QTest::addColumn<double>("ms");
+        QTest::addColumn<QString>("text"); // empty: does not fit 32 bits
+        QTest::newRow("rounded before dividing") << 119999.6 << "2分0秒";
+        QTest::newRow("half to even, up") << 59999.5 << "1分0秒";
+        QTest::newRow("half to even, down, seconds cut") << 59998.5 << "0分59秒";
+        QTest::newRow("negative keeps its sign") << -61000.0 << "-1分-1秒";
+        QTest::newRow("largest 32-bit, in minutes") << 2147483647.0 << "35791分23秒";
+        QTest::newRow("past 32 bits") << 2147483647.6 << "";
+    }
+    void formatMinSec() {
+        QFETCH(double, ms);
+        QFETCH(QString, text);
+        QCOMPARE(FormatMinSec(ms).value_or(QString()), text);
+    }
+
+    void volumeReadBack_data() {
+        QTest::addColumn<qint32>("volume");
+        QTest::addColumn<int>("slider");
+        QTest::newRow("the writer's factor 100, not 120") << 6000 << 60;
+        QTest::newRow("half to even, down") << 250 << 2;
+        QTest::newRow("half to even, up") << 350 << 4;
+        QTest::newRow("above: 320") << 40000 << 320;
+        QTest::newRow("below: 1") << 40 << 1;
+    }
+    void volumeReadBack() {
+        QFETCH(qint32, volume);
+        QFETCH(int, slider);
+        QCOMPARE(volumeToSlider(volume), slider);
+        QCOMPARE(sliderToVolume(slider), slider * 100); // so Play never moves a slider
+    }
+
+    void play_data() {
+        QTest::addColumn<int>("openStatus");
+        QTest::addColumn<int>("playStatus");
+        QTest::addColumn<QString>("calls");
+        QTest::newRow("left read back and sent before the right is read")
+            << 0 << 0
+            << "Open a.mp3, Play, LeftVolume, SetVolume 6000 1000, RightVolume, "
+               "SetVolume 6000 32000, Length";
+        QTest::newRow("not an MP3") << int(PlayerStatus::NotMp3) << 0
+                                    << "Open a.mp3, Message 无法播放“a.mp3”：这不是 MP3 文件。";
+        QTest::newRow("no sound device")
+            << 0 << int(PlayerStatus::NoSoundDevice)
+            << "Open a.mp3, Play, Message 无法播放：没有找到声音设备。";
+    }
+    void play() {
+        QFETCH(int, openStatus);
+        QFETCH(int, playStatus);
+        QFETCH(QString, calls);
+        m_player->open = openStatus;
+        m_player->play = playStatus;
+        m_ui.Command9->click();
+        QCOMPARE(m_player->calls, calls);
+        QCOMPARE(m_ui.Text6->text(), calls.contains("Message") ? "old" : "3分5秒");
+    }
+
+    void loopStopAndTrackEnd() {
+        m_ui.Command8->click(); // asks the dialog only
+        QCOMPARE(m_dialog.filter, "mp3_files(*.mp3)");
+        QCOMPARE(m_dialog.shown, 1);
+        m_ui.Command10->click();
+        emit m_player->TrackEnded(); // not looping: nothing
+        QCOMPARE(m_player->calls, "Pause");
+
+        m_ui.Command12->click();
+        QCOMPARE(m_loop, -1);
+        QCOMPARE(m_ui.Command12->palette().color(QPalette::Button), QColor(255, 0, 0));
+        m_dialog.fileName = "b.mp3"; // chosen while the track plays: the one that repeats
+        m_player->calls.clear();
+        emit m_player->TrackEnded();
+        QVERIFY(m_player->calls.startsWith("Open b.mp3, Play"));
+
+        m_player->calls.clear();
+        m_ui.Command11->click(); // looping off before Stop reaches the component
+        QCOMPARE(m_player->calls, "Stop");
+        QCOMPARE(m_loop, 0);
+        QCOMPARE(m_ui.Command12->palette().color(QPalette::Button), QColor(224, 224, 224));
+    }
+
+    void positionAndSliders() {
+        emit m_player->PositionChanged(0);
+        QCOMPARE(m_ui.Text7->text(), "0分1秒"); // one second ahead
+        emit m_player->PositionChanged(1000);
+        QCOMPARE(m_ui.Text7->text(), "3分6秒");
+        m_player->range = 0;
+        emit m_player->PositionChanged(500);
+        QCOMPARE(m_ui.Text7->text(), "3分6秒");
+        m_player->calls.clear();
+        m_ui.HScroll2->setValue(25);
+        m_ui.HScroll1->setValue(320);
+        QCOMPARE(m_player->calls, "SetVolume 1000 2500, SetVolume 32000 2500");
+    }
 };
-
-void tst_PlayerPanel::init() {
-    m_window = new QWidget;
-    auto button = [this] { return new QPushButton(m_window); };
-    auto slider = [this] {
-        auto *s = new QScrollBar(m_window);
-        s->setRange(1, 320);
-        s->setValue(10);
-        return s;
-    };
-    m_ui = {button(),
-            button(),
-            button(),
-            button(),
-            button(),
-            new QLineEdit("old", m_window),
-            new QLineEdit("old", m_window),
-            slider(),
-            slider()};
-    m_player = new FakePlayer;
-    m_player->setParent(m_window);
-    m_dialog = new FakeDialog(*m_player);
-    m_loop = 0;
-    m_messages.clear();
-    auto *panel = new PlayerPanel(m_ui, m_loop, *m_player, *m_dialog, m_window);
-    panel->setShowMessage([this](const QString &text) { m_messages << text; });
-}
-
-void tst_PlayerPanel::play_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("openStatus");
-    QTest::addColumn<int>("playStatus");
-    QTest::addColumn<qint32>("left");
-    QTest::addColumn<qint32>("right");
-    QTest::addColumn<QStringList>("calls");
-    QTest::addColumn<QString>("message"); // a word of it
-    const QStringList played = {"Open a.mp3", "Play", "LeftVolume"};
-    QTest::newRow("volumes as the sliders stand")
-        << "a.mp3" << 0 << 0 << 1000 << 1000 << played + QStringList{"RightVolume", "Length"} << "";
-    QTest::newRow("left read back and sent before the right is read")
-        << "a.mp3" << 0 << 0 << 6000 << 40000
-        << played +
-               QStringList{"SetVolume 6000 1000", "RightVolume", "SetVolume 6000 32000", "Length"}
-        << "";
-    QTest::newRow("no file chosen") << "" << int(PlayerStatus::NoFileChosen) << 0 << 6000 << 1000
-                                    << QStringList{"Open "} << "打开";
-    QTest::newRow("not an MP3") << "a.mp3" << int(PlayerStatus::NotMp3) << 0 << 6000 << 1000
-                                << QStringList{"Open a.mp3"} << "“a.mp3”";
-    QTest::newRow("no sound device") << "a.mp3" << 0 << int(PlayerStatus::NoSoundDevice) << 6000
-                                     << 1000 << QStringList{"Open a.mp3", "Play"} << "声音设备";
-}
-
-void tst_PlayerPanel::play() {
-    QFETCH(QString, file);
-    QFETCH(int, openStatus);
-    QFETCH(int, playStatus);
-    QFETCH(qint32, left);
-    QFETCH(qint32, right);
-    QFETCH(QStringList, calls);
-    QFETCH(QString, message);
-    m_dialog->fileName = file;
-    m_player->openStatus = openStatus;
-    m_player->playStatus = playStatus;
-    m_player->left = left;
-    m_player->right = right;
-    m_ui.Command9->click();
-    QCOMPARE(m_player->calls, calls);
-    QCOMPARE(m_ui.Text6->text(), message.isEmpty() ? "3分5秒" : "old");
-    QCOMPARE(m_messages.size(), message.isEmpty() ? 0 : 1);
-    QVERIFY(m_messages.join("").contains(message));
-}
-
-void tst_PlayerPanel::loopStopAndTrackEnd() {
-    m_ui.Command8->click(); // open asks the dialog only
-    m_ui.Command10->click();
-    QCOMPARE(m_player->calls, QStringList({"Filter mp3_files(*.mp3)", "ShowOpen", "Pause"}));
-    m_player->calls.clear();
-    m_player->TrackEnded(); // not looping: nothing
-    QVERIFY(m_player->calls.isEmpty());
-
-    m_ui.Command12->click();
-    QCOMPARE(m_loop, -1);
-    QCOMPARE(face(m_ui.Command12), QColor(255, 0, 0));
-    m_dialog->fileName = "b.mp3"; // chosen while the track plays: the one that repeats
-    m_player->TrackEnded();
-    QCOMPARE(m_player->calls.mid(0, 2), QStringList({"Open b.mp3", "Play"}));
-
-    QString atStop;
-    m_player->onStop = [&] { atStop = QString::number(m_loop) + face(m_ui.Command12).name(); };
-    m_ui.Command11->click();
-    QCOMPARE(atStop, "0#e0e0e0"); // looping off before Stop reaches the component
-    m_ui.Command11->click();
-    m_ui.Command12->click();
-    m_ui.Command12->click();
-    QCOMPARE(m_loop, 0);
-    QCOMPARE(face(m_ui.Command12), QColor(224, 224, 224));
-}
-
-void tst_PlayerPanel::positionAndSliders() {
-    m_player->PositionChanged(0);
-    QCOMPARE(m_ui.Text7->text(), "0分1秒"); // one second ahead
-    m_player->PositionChanged(1000);
-    QCOMPARE(m_ui.Text7->text(), "3分6秒");
-    QCOMPARE(m_player->calls.mid(0, 2), QStringList({"PositionRange", "Length"}));
-    m_player->range = 0;
-    m_player->PositionChanged(500);
-    QCOMPARE(m_ui.Text7->text(), "3分6秒");
-
-    m_player->calls.clear();
-    m_ui.HScroll2->setValue(25);
-    m_ui.HScroll1->setValue(320);
-    QCOMPARE(m_player->calls, QStringList({"SetVolume 1000 2500", "SetVolume 32000 2500"}));
-}
 
 QTEST_MAIN(tst_PlayerPanel)
 #include "tst_PlayerPanel.moc"
