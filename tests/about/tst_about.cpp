@@ -10,28 +10,25 @@ namespace {
 using B = QByteArray;
 const QStringList Unavailable{"Tovi|此时系统信息不可用"};
 
-// Answers like advapi32 to an ordinary user: names in any case, no write rights.
+// Answers like advapi32, names in any case. Write rights are left to the system rows: Linux
+// refuses them as Windows does to an ordinary user.
 struct FakeRegistry : Registry {
     QMap<B, QMap<B, QPair<quint32, B>>> keys; // in upper case
     B open;
-    RegStatus openKey(RegKey root, const B &key, quint32, quint32 mask, RegKey &result) override {
-        if (mask & ~(Reg::QueryValue | Reg::ReadControl))
-            return Reg::AccessDenied;
-        result = root == Reg::LocalMachine && keys.contains(key.toUpper());
-        open = result ? key.toUpper() : B();
+    RegStatus openKey(RegKey root, const B &key, quint32, quint32, RegKey &result) override {
+        result = root == Reg::LocalMachine && keys.contains(open = key.toUpper());
         return result ? Reg::Success : Reg::FileNotFound;
     }
     RegStatus queryValue(RegKey key, const B &name, quint32 &type, char *data,
                          quint32 &length) override {
-        const auto value = keys.value(open).value(name.toUpper(), {0, "none"});
-        if (key != 1 || value.second == "none")
+        const auto [kind, value] = keys.value(open).value(name.toUpper(), {0, "none"});
+        if (key != 1 || value == "none")
             return Reg::FileNotFound;
-        type = value.first;
-        const bool fits = value.second.size() <= length;
-        length = value.second.size();
-        if (fits)
-            std::copy(value.second.cbegin(), value.second.cend(), data);
-        return fits ? Reg::Success : Reg::MoreData;
+        type = kind;
+        if (std::exchange(length, quint32(value.size())) < length)
+            return Reg::MoreData;
+        std::copy(value.cbegin(), value.cend(), data);
+        return Reg::Success;
     }
     RegStatus closeKey(RegKey key) override { return open.clear(), key == 1 ? 0 : 6; }
 };
@@ -76,9 +73,8 @@ private slots:
         QVERIFY(registry.open.isEmpty()); // closed again
     }
 
-    // Values of the tool's key and of the folder key, %1 the row's folder; "system": the
-    // system's registry with PATH on that folder. Programs written there, '-' first: not
-    // executable; started: the one that must leave its mark, none: the message instead.
+    // The tool's and the folder key's values, %1 the row's folder, or the system's registry
+    // with PATH there; the programs written there ('-': not executable), and the one started.
     void startSysInfo_data() {
         for (const char *column : {"path", "msinfo", "started"})
             QTest::addColumn<QString>(column);
@@ -87,8 +83,7 @@ private slots:
                             const char *started, const QStringList &programs) {
             QTest::newRow(name) << QString(path) << QString(msinfo) << QString(started) << programs;
         };
-        // A hidden file fails the file test: starting it shows that the path was not checked.
-        row("first value", "%1/.s", "", ".s", {".s"});
+        row("first value (hidden: not checked)", "%1/.s", "", ".s", {".s"});
         row("first value wins", "%1/.s", "%1", ".s", {".s", "MSINFO32.EXE"});
         row("second, MSINFO32.EXE", "", "%1", "MSINFO32.EXE", {"MSINFO32.EXE"});
         row("second, no MSINFO32.EXE", "", "%1", "", {"x"});
@@ -105,26 +100,21 @@ private slots:
         QFETCH(QString, started);
         QFETCH(QStringList, programs);
         QTemporaryDir dir;
-        for (const QString &name : programs) {
-            const QString file = dir.filePath(name.sliced(name.startsWith('-')));
-            QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-            QFile script(file); // a builtin only, as PATH is bare
-            QVERIFY(script.open(QIODevice::WriteOnly) &&
-                    script.write("#!/bin/sh\n: >\"$0.started\"\n"));
+        for (const QString &name : programs) { // builtins only, as PATH is bare
+            QFile script(dir.filePath(name.sliced(name.startsWith('-'))));
+            QVERIFY(QDir().mkpath(QFileInfo(script).path()) && script.open(QIODevice::WriteOnly));
+            script.write("#!/bin/sh\n: >\"$0.started\"\n");
             QVERIFY(name.startsWith('-') ||
-                    script.setPermissions(script.permissions() | QFile::ExeOwner));
+                    script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
         }
         qputenv("PATH", QFile::encodeName(dir.path()));
         auto *registry = path == "system" ? nullptr : new FakeRegistry;
-        const auto value = [&dir](QString v) {
-            return QFile::encodeName(v.replace("%1", dir.path()));
-        };
-        if (registry && !path.isEmpty())
-            registry->keys["SOFTWARE\\MICROSOFT\\SHARED TOOLS\\MSINFO"]["PATH"] = {Reg::Sz,
-                                                                                   value(path)};
-        if (registry && !msinfo.isEmpty())
-            registry->keys["SOFTWARE\\MICROSOFT\\SHARED TOOLS LOCATION"]["MSINFO"] = {
-                Reg::Sz, value(msinfo)};
+        const B tools = "SOFTWARE\\MICROSOFT\\SHARED TOOLS";
+        for (auto [key, name, value] : {std::tuple{tools + "\\MSINFO", "PATH", path},
+                                        {tools + " LOCATION", "MSINFO", msinfo}})
+            if (registry && !value.isEmpty())
+                registry->keys[key][name] = {Reg::Sz,
+                                             QFile::encodeName(value.replace("%1", dir.path()))};
         QStringList messages;
         StartSysInfo(*services(messages, registry), nullptr);
         if (!started.isEmpty())
@@ -132,8 +122,7 @@ private slots:
         QCOMPARE(messages, started.isEmpty() ? Unavailable : QStringList());
     }
 
-    // Every row shows a new dialog, as every click of the window's button does, and finds
-    // the texts of its load step afresh.
+    // A new dialog per row, as per click in the window, with the texts of its load afresh.
     void dialogKeys_data() {
         QTest::addColumn<QString>("focus");
         QTest::addColumn<int>("key");
