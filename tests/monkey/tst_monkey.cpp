@@ -1,92 +1,314 @@
-#include "MonkeyEvent.h"
-#include "MonkeyWindow.h"
-#include "Shrink.h"
+// Tens of thousands of random events, drawn up front from a printed seed, on the whole
+// window with fakes for the player, the dialogs and the clock; after each event the
+// rules that must always hold are checked. Each run is a child process of this program
+// (QUENZO_MONKEY_CHILD), so a crash or a sanitizer report ends only that run, and a
+// failure is shrunk by replaying subsets of the events (ddmin) in fresh children.
+//
+// Time passes only when an event says so: the window's timers tick only inside tick
+// events, and the free test's pauses, which wait on real time, end only inside the two
+// rare events that run the event loop. So a seed replays the same way on any machine.
 
-#include <QDateTime>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
+#include "about/AboutServices.h"
+#include "about/LinuxRegistry.h"
+#include "app/Form1.h"
+#include "drill/AnswerRules.h"
+#include "drill/Drill.h"
+#include "player/PlayerPanel.h"
+#include "support/Fakes.h"
+#include "ui_Form1.h"
+
 #include <QtTest>
+#include <QtWidgets>
 
+#include <array>
+#include <climits>
+#include <cmath>
 #include <cstdio>
-#include <numeric>
-
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/common_interface_defs.h>
-#endif
-
-// The test runs every event sequence in a child process of its own, this same program
-// with QUENZO_MONKEY_CHILD set, so that a crash or a sanitizer report ends only that
-// run and the sequence behind it can still be shrunk.
+#include <random>
 
 namespace {
 
-// What the child is doing, for a sanitizer report that ends it.
-struct Progress {
-    const QList<MonkeyEvent> *events = nullptr;
-    qsizetype current = -1;
-} progress;
+std::mt19937_64 dice;
+const auto between = [](int low, int high) {
+    return std::uniform_int_distribution(low, high)(dice);
+};
+const auto oneIn = [](int n) { return between(1, n) == 1; };
+const auto pick = [](const auto &list) { return list[between(0, int(std::size(list)) - 1)]; };
 
-void onSanitizerDeath() {
-    if (!progress.events || progress.current < 0)
-        return;
-    std::fprintf(stderr, "\nmonkey: died in event %lld; the last events:\n",
-                 qint64(progress.current + 1));
-    for (qsizetype i = qMax<qsizetype>(0, progress.current - 15); i <= progress.current; ++i)
-        std::fprintf(stderr, "  %lld. %s\n", qint64(i + 1),
-                     describe(progress.events->at(i)).toUtf8().constData());
+// What a child, a sibling or a paste can put into a text box.
+const QStringList kPieces =
+    QStringLiteral("0|1|5|9|-|+| |\t|a|.|e|０|７|－|😀|个|\u200b|\u0301|\n|٣|Ⅻ").split(u'|') +
+    QStringList{QString(QChar(0)), QString(QChar(0xd800))};
+QString text(int length, int digitsInTen) {
+    QString t;
+    while (t.size() < length)
+        t += between(1, 10) <= digitsInTen ? QString::number(between(0, 9)) : pick(kPieces);
+    return t;
 }
+const QString kFiles[] = {"", "", "song.mp3", "/no/such/folder/歌.mp3", "/", "很长的名字.mp3"};
+const int kEdges[] = {0,     1,     60,    61, 999,  1000,    1001,   32000,
+                      38460, 38461, 65536, -1, -120, INT_MAX, INT_MIN};
+const int kKeys[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left, Qt::Key_Home,  Qt::Key_End,
+                     Qt::Key_Return,    Qt::Key_Escape, Qt::Key_Tab,  Qt::Key_Minus, Qt::Key_A,
+                     Qt::Key_Z,         Qt::Key_X,      Qt::Key_V,    Qt::Key_0,     Qt::Key_7};
+const QStringList kButtons = QStringLiteral("Command4 Command5 Command6 Command6 Command8 Command9 "
+                                            "Command9 Command10 Command11 Command12 Command12 "
+                                            "Option1_0 Option1_1 Option1_2")
+                                 .split(u' ');
+const int kModifiers[] = {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
+                          Qt::KeypadModifier};
 
-// Thousands of keys QLineEdit has no use for (Esc, Up, ...) each draw this warning.
-QtMessageHandler defaultHandler = nullptr;
-void quietUnacceptedKeys(QtMsgType type, const QMessageLogContext &context, const QString &text) {
-    if (!text.startsWith(QLatin1String("Keyboard event not accepted")))
-        defaultHandler(type, context, text);
-}
-
-// Which of the generated events a run takes, as "0-99,140,152".
-QString encodeKept(const QList<qsizetype> &kept) {
-    QStringList ranges;
-    for (qsizetype i = 0; i < kept.size();) {
-        qsizetype j = i;
-        while (j + 1 < kept.size() && kept[j + 1] == kept[j] + 1)
-            ++j;
-        ranges << (i == j ? QString::number(kept[i])
-                          : QStringLiteral("%1-%2").arg(kept[i]).arg(kept[j]));
-        i = j + 1;
-    }
-    return ranges.join(u',');
-}
-
-QList<qsizetype> decodeKept(const QString &text, qsizetype count) {
-    QList<qsizetype> kept;
-    for (const QString &range : text.split(u',', Qt::SkipEmptyParts)) {
-        const qsizetype first = range.section(u'-', 0, 0).toLongLong();
-        const qsizetype last =
-            range.contains(u'-') ? range.section(u'-', 1, 1).toLongLong() : first;
-        for (qsizetype i = first; i <= last && i < count; ++i)
-            kept << i;
-    }
-    return kept;
-}
-
-QList<qsizetype> allOf(qsizetype count) {
-    QList<qsizetype> all(count);
-    std::iota(all.begin(), all.end(), 0);
-    return all;
-}
-
-// What one child run reported.
-struct Outcome {
-    qsizetype failedAfter = -1; // events applied when a rule broke or it died; 0: before any
-    QString failure;            // "rule: what was seen"
-    QString sanitizerReport;
-    QMap<qsizetype, QByteArray> digests; // by events applied
-    QString coverage;
+struct Event {
+    int kind = 0;
+    int a = 0, b = 0;
+    QString text;
 };
 
-Outcome runChild(quint64 seed, qsizetype count, const QList<qsizetype> &kept, int timeoutMs) {
+// Form1 on fakes, shown on the offscreen platform, taking events one by one.
+struct Monkey {
+    explicit Monkey(quint64 seed)
+        : random(seed)
+        , window({&random, &clock, &player, &dialog, &about}, QStringLiteral(QUENZO_ASSETS_DIR)) {
+        about.registry = std::make_unique<LinuxRegistry>();
+        about.startProgram = [](const QString &) { return false; };
+        about.showMessage = [](QWidget *, const QString &, const QString &) {};
+        QGuiApplication::clipboard()->clear(); // Ctrl+V must not paste an earlier run's text
+        window.findChild<PlayerPanel *>()->setShowMessage([](const QString &) {});
+        window.Timer1().blockSignals(true);
+        window.Timer2().blockSignals(true);
+        window.show();
+    }
+    Ui::Form1 &ui() { return window.ui(); }
+    QString apply(const Event &e);
+    QString check();
+
+    static void tick(QTimer &timer) {
+        if (!timer.isActive())
+            return;
+        timer.blockSignals(false);
+        QMetaObject::invokeMethod(&timer, "timeout");
+        timer.blockSignals(true);
+    }
+
+    void answerRight() {
+        const PracticeState &s = window.state();
+        ui().Text2->selectAll();
+        QTest::keyClicks(ui().Text2,
+                         QString::number(s.Operation ? s.OperandA : s.OperandA + s.OperandB));
+    }
+
+    // The dialog runs its own event loop inside the click: a zero timer finds it there.
+    void openAbout(int closeBy, int extras) {
+        if (!letPausesEnd())
+            return;
+        problem = QStringLiteral("about: the dialog did not open");
+        QTimer::singleShot(0, &window, [=, this] {
+            auto *dialog = window.findChild<QDialog *>();
+            if (!dialog)
+                return;
+            problem.clear();
+            if (extras & 1) {
+                tick(window.Timer1());
+                tick(window.Timer2());
+            }
+            if (extras & 2)
+                dialog->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->click();
+            closeBy ? QTest::keyClick(dialog, closeBy == 1 ? Qt::Key_Escape : Qt::Key_Return)
+                    : dialog->reject();
+            if (dialog->isVisible())
+                problem = QStringLiteral("about: the dialog stayed open"), dialog->reject();
+        });
+        ui().Command7->click();
+    }
+
+    // The drill's pause after a right answer in a free test is a timer it owns.
+    bool pausing() {
+        for (const QTimer *t : window.findChild<Drill *>()->findChildren<QTimer *>())
+            if (t->isActive())
+                return true;
+        return false;
+    }
+    bool letPausesEnd() {
+        if (QTest::qWaitFor([this] { return !pausing(); }, 10000))
+            return true;
+        problem = QStringLiteral("pause: a free test's pause did not end within 10 s");
+        return false;
+    }
+
+    FixedSeedRandom random;
+    SetClock clock;
+    RecordingPlayer player;
+    ScriptedDialog dialog;
+    AboutServices about;
+    Form1 window;
+    QString problem; // what went wrong while an event ran
+};
+
+using M = Monkey &;
+using E = const Event &;
+
+// Mostly the answer box and the keypad, where the drill's rules live; rarest the two
+// events that let real time pass (weights per ten thousand). draw sets a, b and text,
+// which the description shows as %a, %b and %t (%k: a and b as a key).
+const struct {
+    int weight;
+    const char *what;
+    void (*draw)(Event &);
+    void (*apply)(M, E);
+} kKinds[] = {
+    {1500, "type %t", [](Event &e) { e.text = text(between(1, oneIn(8) ? 12 : 3), 8); },
+     [](M m, E e) {
+         for (QChar c : e.text)
+             QTest::sendKeyEvent(QTest::Click, m.ui().Text2, Qt::Key_unknown, c, {});
+     }},
+    {800, "key %k", [](Event &e) { e.a = pick(kKeys), e.b = pick(kModifiers); },
+     [](M m, E e) { QTest::keyClick(m.ui().Text2, Qt::Key(e.a), Qt::KeyboardModifiers(e.b)); }},
+    {450, "paste %t (%a: 0 replaces the text, 1 inserts at the caret)",
+     [](Event &e) { e.a = between(0, 1), e.text = text(oneIn(20) ? 10000 : between(1, 40), 3); },
+     [](M m, E e) { e.a ? m.ui().Text2->insert(e.text) : m.ui().Text2->setText(e.text); }},
+    {300, "input method commits %t", [](Event &e) { e.text = text(between(1, 6), 2); },
+     [](M m, E e) {
+         QInputMethodEvent commit;
+         commit.setCommitString(e.text);
+         QCoreApplication::sendEvent(m.ui().Text2, &commit);
+     }},
+    {600, "the right answer typed", nullptr, [](M m, E) { m.answerRight(); }},
+    // Half of them on the keypad. A disabled button ignores the click, as under a finger.
+    {3400, "click %t",
+     [](Event &e) {
+         e.text = oneIn(2) ? QStringLiteral("Command3_%1").arg(between(0, 9)) : pick(kButtons);
+     },
+     [](M m, E e) { m.window.findChild<QAbstractButton *>(e.text)->click(); }},
+    {1100, "Timer%a ticks", [](Event &e) { e.a = between(1, 2); },
+     [](M m, E e) { m.tick(e.a == 1 ? m.window.Timer1() : m.window.Timer2()); }},
+    {100, "the component's Open will answer %a, its Play %b",
+     [](Event &e) { e.a = oneIn(2) ? 0 : between(1, 9), e.b = oneIn(5) ? between(1, 9) : 0; },
+     [](M m, E e) { m.player.openStatus = e.a, m.player.playStatus = e.b; }},
+    {100, "the open dialog will answer %t (empty: cancelled)",
+     [](Event &e) { e.text = pick(kFiles); }, [](M m, E e) { m.dialog.fileName = e.text; }},
+    {200, "the component's %a (0 left, 1 right volume, 2 length, 3 range) reads %b",
+     [](Event &e) { e.a = between(0, 3), e.b = oneIn(3) ? between(-100, 40000) : pick(kEdges); },
+     [](M m, E e) {
+         *std::array{&m.player.left, &m.player.right, &m.player.length, &m.player.range}[e.a] = e.b;
+     }},
+    {300, "position event %a", [](Event &e) { e.a = oneIn(2) ? between(0, 1000) : pick(kEdges); },
+     [](M m, E e) { Q_EMIT m.player.PositionChanged(e.a); }},
+    {150, "track ended", nullptr, [](M m, E) { Q_EMIT m.player.TrackEnded(); }},
+    {350, "slider %a (0 left, 1 right) set to %b",
+     [](Event &e) { e.a = between(0, 1), e.b = between(-3, 330); },
+     [](M m, E e) { (e.a ? m.ui().HScroll2 : m.ui().HScroll1)->setValue(e.b); }},
+    // Across midnight now and then, and sometimes back.
+    {440, "the clock moves %a s",
+     [](Event &e) { e.a = oneIn(10) ? between(60, 3600) : between(-1, 3); },
+     [](M m, E e) { m.clock.time = m.clock.time.addSecs(e.a); }},
+    {3, "About opened, closed by %a (reject, Esc, Enter); %b: 1 timers tick, 2 system info",
+     [](Event &e) { e.a = between(0, 2), e.b = between(0, 3); },
+     [](M m, E e) { m.openAbout(e.a, e.b); }},
+    {3, "real time passes until the pauses end", nullptr, [](M m, E) { m.letPausesEnd(); }},
+};
+
+QList<Event> generate(quint64 seed, int count) {
+    dice.seed(seed);
+    // Weight i is taken at i + 0.5.
+    std::discrete_distribution<int> drawKind(std::size(kKinds), 0, std::size(kKinds),
+                                             [](double i) { return kKinds[int(i)].weight; });
+    QList<Event> events(count);
+    for (Event &e : events)
+        if (const auto draw = kKinds[e.kind = drawKind(dice)].draw)
+            draw(e);
+    return events;
+}
+
+QString describe(const Event &e) {
+    QString shown;
+    QDebug(&shown).nospace() << e.text.left(24);
+    if (e.text.size() > 24)
+        shown += QStringLiteral("… (%1 characters)").arg(e.text.size());
+    const QKeyCombination key(Qt::KeyboardModifiers(e.b), Qt::Key(e.a));
+    return QString::fromUtf8(kKinds[e.kind].what)
+        .replace(QLatin1String("%a"), QString::number(e.a))
+        .replace(QLatin1String("%b"), QString::number(e.b))
+        .replace(QLatin1String("%t"), shown)
+        .replace(QLatin1String("%k"), QKeySequence(key).toString(QKeySequence::PortableText));
+}
+
+QString Monkey::apply(const Event &e) {
+    problem.clear();
+    kKinds[e.kind].apply(*this, e);
+    return problem;
+}
+
+// Empty while every rule holds, else "rule: what was seen".
+QString Monkey::check() {
+    const PracticeState &s = window.state();
+    const auto digit = [](float v) { return v >= 0 && v <= 9 && v == std::floor(v); };
+    if (!digit(s.OperandA) || !digit(s.OperandB) || (s.Operation != 0 && s.Operation != 1))
+        return QString::asprintf("question: operands %g and %g, operation %d", s.OperandA,
+                                 s.OperandB, s.Operation);
+    const int a = int(s.OperandA), b = int(s.OperandB);
+    const QString asked = s.Operation == 0 ? QStringLiteral("%1+%2=").arg(a).arg(b)
+                                           : QStringLiteral("%1-%2=").arg(a + b).arg(b);
+    if (!ui().Text1->text().isEmpty() && ui().Text1->text() != asked)
+        return QStringLiteral("question: Text1 shows %1 for %2").arg(ui().Text1->text(), asked);
+
+    static const QRegularExpression count(QStringLiteral("^\\d+ 个$"));
+    if (!ui().Text5->text().isEmpty() && !count.match(ui().Text5->text()).hasMatch())
+        return QStringLiteral("count: Text5 shows \"%1\"").arg(ui().Text5->text());
+
+    // Idle, paced or free: Timer1, Timer2, FreeTestRunning, Command4, Command5.
+    static const QStringList states = {"0 0 0 匀速测试 1 自由测试 1", "1 1 0 停止 1 自由测试 0",
+                                       "0 1 1 匀速测试 0 停止 1"};
+    const QString seen = QString::asprintf(
+        "%d %d %d %s %d %s %d", window.Timer1().isActive(), window.Timer2().isActive(),
+        s.FreeTestRunning, qUtf8Printable(ui().Command4->text()), ui().Command4->isEnabled(),
+        qUtf8Printable(ui().Command5->text()), ui().Command5->isEnabled());
+    if (!states.contains(seen))
+        return QStringLiteral("tests: ") + seen;
+
+    const bool red = ui().Command12->palette().color(QPalette::Button) == QColor(Qt::red);
+    if ((s.LoopPlayback != 0 && s.LoopPlayback != -1) || red != (s.LoopPlayback == -1))
+        return QString::asprintf("loop: LoopPlayback %d, Command12 red %d", s.LoopPlayback, red);
+
+    // AnswerValue is the number in the box, or the last one while the box holds none.
+    const QString box = ui().Text2->text();
+    const auto typed = parseAnswer(box);
+    if ((box.isEmpty() && s.AnswerValue != 0) || (typed && *typed != s.AnswerValue))
+        return QStringLiteral("answer: AnswerValue %1 with \"%2\" in the box")
+            .arg(s.AnswerValue)
+            .arg(box.left(20));
+    return {};
+}
+
+QList<int> ids(const QByteArray &text) {
+    QList<int> list;
+    for (const QByteArray &id : text.split(' '))
+        if (!id.isEmpty())
+            list << id.toInt();
+    return list;
+}
+
+// The child's side: the events whose indices come on stdin, checked after each.
+void runHere(quint64 seed, const QList<Event> &all) {
+    QFile in;
+    QVERIFY(in.open(stdin, QIODevice::ReadOnly));
+    const QList<int> kept = ids(in.readAll());
+    Monkey monkey(seed);
+    QString failure = monkey.check();
+    qsizetype applied = 0;
+    while (failure.isEmpty() && applied < kept.size())
+        if ((failure = monkey.apply(all.value(kept[applied++]))).isEmpty())
+            failure = monkey.check();
+    if (!failure.isEmpty())
+        std::printf("monkey-failed %lld %s\n", qint64(applied), qPrintable(failure));
+    std::fflush(stdout);
+}
+
+struct Outcome {
+    qsizetype failedAfter = -1; // events applied when it failed; -1: it did not
+    QString failure;            // "rule: what was seen"
+};
+
+Outcome runChild(quint64 seed, int count, const QList<int> &kept, int timeoutMs) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QUENZO_MONKEY_CHILD"), QStringLiteral("1"));
     env.insert(QStringLiteral("QUENZO_MONKEY_SEED"), QString::number(seed));
@@ -94,83 +316,51 @@ Outcome runChild(quint64 seed, qsizetype count, const QList<qsizetype> &kept, in
     QProcess child;
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("randomEvents")});
-    child.write(encodeKept(kept).toLatin1()); // may be long: stdin, not the environment
+    for (int i : kept) // may be long: stdin, not the environment
+        child.write(QByteArray::number(i) + ' ');
     child.closeWriteChannel();
-    Outcome outcome;
     if (!child.waitForFinished(timeoutMs)) {
         child.kill();
         child.waitForFinished();
-        outcome.failedAfter = kept.size();
-        outcome.failure = QStringLiteral("hang: no end within %1 s").arg(timeoutMs / 1000);
-        return outcome;
+        return {kept.size(), QStringLiteral("hang: no end within %1 s").arg(timeoutMs / 1000)};
     }
-    bool ended = false;
-    for (const QString &line : QString::fromUtf8(child.readAllStandardOutput()).split(u'\n')) {
-        const QString rest = line.section(u' ', 1);
-        if (line.startsWith(QLatin1String("monkey-digest ")))
-            outcome.digests[rest.section(u' ', 0, 0).toLongLong()] =
-                rest.section(u' ', 1).toLatin1();
-        else if (line.startsWith(QLatin1String("monkey-failed "))) {
-            outcome.failedAfter = rest.section(u' ', 0, 0).toLongLong();
-            outcome.failure = rest.section(u' ', 1);
-        } else if (line.startsWith(QLatin1String("monkey-coverage ")))
-            outcome.coverage = rest;
-        ended |= line == QLatin1String("monkey-end");
-    }
-    if (ended && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0)
-        return outcome;
-
-    // Died, or a leak report at the end: a sanitizer that stops a run names the event it
-    // died in; a plain crash does not.
-    const QString err = QString::fromUtf8(child.readAllStandardError());
-    static const QRegularExpression died(QStringLiteral("monkey: died in event (\\d+)"));
+    static const QRegularExpression failed(QStringLiteral("^monkey-failed (\\d+) (.*)$"),
+                                           QRegularExpression::MultilineOption);
+    if (const auto m = failed.match(QString::fromUtf8(child.readAllStandardOutput())); m.hasMatch())
+        return {m.captured(1).toLongLong(), m.captured(2)};
+    if (child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0)
+        return {};
+    // A crash, or a leak report at the end: the sanitizer's summary says which.
     static const QRegularExpression summary(QStringLiteral("SUMMARY: (.*)"));
-    const auto diedIn = died.match(err);
-    outcome.failedAfter = diedIn.hasMatch() ? diedIn.captured(1).toLongLong() : kept.size();
-    const auto said = summary.match(err);
-    outcome.failure =
-        QStringLiteral("crash: ") +
-        (said.hasMatch() ? said.captured(1) : QStringLiteral("exit code %1").arg(child.exitCode()));
-    const qsizetype start =
-        err.indexOf(QRegularExpression(QStringLiteral("==\\d+==ERROR|runtime error")));
-    outcome.sanitizerReport = err.mid(qMax<qsizetype>(0, start)).section(u'\n', 0, 14);
-    return outcome;
+    const auto said = summary.match(QString::fromUtf8(child.readAllStandardError()));
+    return {kept.size(),
+            QStringLiteral("crash: ") +
+                (said.hasMatch() ? said.captured(1)
+                                 : QStringLiteral("exit code %1").arg(child.exitCode()))};
 }
 
-QString category(const QString &failure) {
-    return failure.section(u':', 0, 0);
-}
-
-// The child's side: the kept events, read from stdin, in one window, checked after each.
-void runHere(quint64 seed, const QList<MonkeyEvent> &all) {
-    QFile in;
-    QVERIFY(in.open(stdin, QIODevice::ReadOnly));
-    QList<MonkeyEvent> events;
-    for (qsizetype i : decodeKept(QString::fromLatin1(in.readAll()), all.size()))
-        events << all[i];
-    const qsizetype checkpoint = events.size() / 10;
-
-    MonkeyWindow window(seed);
-    progress = {&events, -1};
-    QString failure = window.check();
-    qsizetype applied = 0;
-    while (failure.isEmpty() && applied < events.size()) {
-        progress.current = applied;
-        failure = window.apply(events[applied++]);
-        if (failure.isEmpty())
-            failure = window.check();
-        if (applied == checkpoint || applied == events.size())
-            std::printf("monkey-digest %lld %s\n", qint64(applied), window.digest().constData());
+// ddmin on complements; fails() replays a candidate and, when it fails the same way,
+// cuts it to the events up to the failure.
+QList<int> ddmin(QList<int> items, const std::function<bool(QList<int> &)> &fails) {
+    const QDeadlineTimer deadline(120000);
+    for (qsizetype parts = 2; items.size() >= 2 && !deadline.hasExpired();) {
+        const qsizetype chunk = (items.size() + parts - 1) / parts;
+        bool reduced = false;
+        for (qsizetype at = 0; at < items.size() && !reduced && !deadline.hasExpired();
+             at += chunk) {
+            QList<int> candidate = items;
+            candidate.remove(at, qMin(chunk, items.size() - at));
+            if ((reduced = fails(candidate)))
+                items = candidate;
+        }
+        if (reduced)
+            parts = qMax<qsizetype>(parts - 1, 2);
+        else if (parts < items.size())
+            parts = qMin(parts * 2, items.size());
+        else
+            break;
     }
-    progress = {};
-    if (!failure.isEmpty())
-        std::printf("monkey-failed %lld %s\n", qint64(applied), qPrintable(failure));
-    const MonkeyCoverage &c = window.coverage();
-    std::printf("monkey-coverage events in paced test %lld, in free test %lld, with looping on "
-                "%lld; %lld right answers, %lld pauses ended, %lld player messages\n"
-                "monkey-end\n",
-                c.paced, c.free, c.loopOn, c.rightAnswers, c.pausesEnded, c.playerMessages);
-    std::fflush(stdout);
+    return items;
 }
 
 } // namespace
@@ -179,120 +369,56 @@ class TestMonkey : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() {
-        defaultHandler = qInstallMessageHandler(quietUnacceptedKeys);
-#if defined(__SANITIZE_ADDRESS__)
-        __sanitizer_set_death_callback(onSanitizerDeath);
-#endif
-    }
-
-    // The shrinker on a made-up fault: a 0 toggles a switch, and a sequence fails where
-    // it holds the needle's items in order with the switch off. So the shortest failing
-    // sequence is the needle itself, and two 0s only go together.
-    void shrinkKeepsOnlyWhatTheFailureNeeds_data() {
-        QTest::addColumn<QList<int>>("haystack");
-        QTest::addColumn<QList<int>>("needle");
-        QList<int> digits;
-        for (int i = 0; i < 3000; ++i)
-            digits << (i * 7919) % 10;
-        QTest::newRow("one item") << digits << QList<int>{7};
-        QTest::newRow("two apart") << digits << QList<int>{3, 8};
-        QTest::newRow("repeated") << digits << QList<int>{5, 5, 5};
-        QTest::newRow("at both ends") << digits << QList<int>{9, 1, 2, 9};
-        QTest::newRow("switched on and off") << QList<int>{4, 0, 0, 6} << QList<int>{4, 6};
-    }
-    void shrinkKeepsOnlyWhatTheFailureNeeds() {
-        QFETCH(QList<int>, haystack);
-        QFETCH(QList<int>, needle);
-        const FailingLength<int> failingLength = [&needle](const QList<int> &items) -> qsizetype {
-            qsizetype found = 0;
-            bool on = false;
-            for (qsizetype i = 0; i < items.size(); ++i) {
-                if (found < needle.size() && items[i] == needle[found])
-                    ++found;
-                on ^= items[i] == 0;
-                if (found == needle.size() && !on)
-                    return i + 1;
-            }
-            return -1;
-        };
-        QVERIFY(failingLength(haystack) >= 0);
-        QCOMPARE(shrink(haystack, failingLength, QDeadlineTimer(30000)), needle);
-        QCOMPARE(decodeKept(encodeKept({0, 1, 2, 5, 7, 8}), 10),
-                 (QList<qsizetype>{0, 1, 2, 5, 7, 8}));
-    }
-
     void randomEvents() {
-        bool given = false;
+        bool given = false, counted = false;
         const quint64 chosen = qEnvironmentVariable("QUENZO_MONKEY_SEED").toULongLong(&given);
         const quint64 seed = given ? chosen : quint64(QDateTime::currentMSecsSinceEpoch());
-        const int count = qEnvironmentVariableIsSet("QUENZO_MONKEY_EVENTS")
-                              ? qEnvironmentVariableIntValue("QUENZO_MONKEY_EVENTS")
-                              : 50000;
-        const QList<MonkeyEvent> all = generateEvents(seed, count);
+        const int asked = qEnvironmentVariableIntValue("QUENZO_MONKEY_EVENTS", &counted);
+        const int count = counted ? asked : 50000;
+        const QList<Event> all = generate(seed, count);
         if (qEnvironmentVariableIsSet("QUENZO_MONKEY_CHILD"))
             return runHere(seed, all);
-
-        const QList<qsizetype> kept =
-            qEnvironmentVariableIsSet("QUENZO_MONKEY_KEEP")
-                ? decodeKept(qEnvironmentVariable("QUENZO_MONKEY_KEEP"), count)
-                : allOf(count);
+        QList<int> kept = ids(qgetenv("QUENZO_MONKEY_KEEP"));
+        for (int i = 0; i < count && !qEnvironmentVariableIsSet("QUENZO_MONKEY_KEEP"); ++i)
+            kept << i;
         std::printf("monkey: seed %llu, %lld events (QUENZO_MONKEY_SEED and QUENZO_MONKEY_EVENTS "
                     "repeat a run)\n",
                     seed, qint64(kept.size()));
         std::fflush(stdout);
-        QElapsedTimer took;
-        took.start();
-        const Outcome outcome = runChild(seed, count, kept, 300000);
-        if (outcome.failedAfter >= 0)
-            return reportShortest(seed, all, kept.first(outcome.failedAfter), outcome);
-        const qsizetype checkpoint = kept.size() / 10;
-        std::printf("monkey: %lld events in %lld ms; %s; digest %s\n", qint64(kept.size()),
-                    took.elapsed(), qPrintable(outcome.coverage),
-                    outcome.digests.value(kept.size()).constData());
+        const Outcome first = runChild(seed, count, kept, 300000);
+        if (first.failedAfter < 0)
+            return;
 
-        // The shrinker relies on this: a replay in a fresh process goes the same way.
-        if (checkpoint > 0)
-            QCOMPARE(
-                runChild(seed, count, kept.first(checkpoint), 300000).digests.value(checkpoint),
-                outcome.digests.value(checkpoint));
-    }
-
-private:
-    void reportShortest(quint64 seed, const QList<MonkeyEvent> &all,
-                        const QList<qsizetype> &failing, const Outcome &first) {
-        const int count = int(all.size());
-        const QString kind = category(first.failure);
         Outcome last = first;
-        const FailingLength<qsizetype> sameFailure = [&](const QList<qsizetype> &candidate) {
+        const auto kind = [](const Outcome &o) { return o.failure.section(u':', 0, 0); };
+        const auto fails = [&](QList<int> &candidate) {
             const Outcome o = runChild(seed, count, candidate, 60000);
-            if (o.failedAfter < 0 || category(o.failure) != kind)
-                return qsizetype(-1);
+            if (o.failedAfter < 0 || kind(o) != kind(first))
+                return false;
+            candidate.resize(o.failedAfter);
             last = o;
-            return o.failedAfter;
+            return true;
         };
-        const bool replays = sameFailure(failing) >= 0;
-        const QList<qsizetype> shortest =
-            replays ? shrink(failing, sameFailure, QDeadlineTimer(120000)) : failing;
-        QString report = QStringLiteral("seed %1: %2\nafter %3 events; the shortest sequence found "
-                                        "that fails so has %4 events, one per line:")
-                             .arg(seed)
-                             .arg(first.failure)
-                             .arg(failing.size())
-                             .arg(shortest.size());
-        for (qsizetype i : shortest)
-            report += QStringLiteral("\n  %1. %2").arg(i + 1).arg(describe(all[i]));
+        QList<int> shortest = kept.first(first.failedAfter);
+        const bool replays = fails(shortest);
+        if (replays)
+            shortest = ddmin(shortest, fails);
+        QString report =
+            QStringLiteral("seed %1: %2\nafter %3 events; the shortest sequence found "
+                           "that fails so has %4:")
+                .arg(QString::number(seed), first.failure, QString::number(first.failedAfter),
+                     QString::number(shortest.size()));
+        QByteArray keep;
+        for (int i : shortest) {
+            report += QStringLiteral("\n  %1. ").arg(i) + describe(all[i]);
+            keep += QByteArray::number(i) + ' ';
+        }
         if (!replays)
-            report += QStringLiteral("\nA replay of them did not fail so: the run is not "
-                                     "repeatable, which has to be mended first.");
-        report += QStringLiteral("\nit ends in: %1").arg(last.failure);
-        if (!last.sanitizerReport.isEmpty())
-            report += u'\n' + last.sanitizerReport;
-        report += QStringLiteral("\nreplay: QUENZO_MONKEY_SEED=%1 QUENZO_MONKEY_EVENTS=%2 "
-                                 "QUENZO_MONKEY_KEEP=%3")
-                      .arg(seed)
-                      .arg(count)
-                      .arg(encodeKept(shortest));
+            report += QStringLiteral("\nA replay did not fail so: the run is not repeatable.");
+        report += QStringLiteral("\nit ends in: ") + last.failure +
+                  QString::asprintf("\nreplay: QUENZO_MONKEY_SEED=%llu QUENZO_MONKEY_EVENTS=%d "
+                                    "QUENZO_MONKEY_KEEP=\"%s\"",
+                                    seed, count, keep.trimmed().constData());
         QFAIL(qPrintable(report));
     }
 };

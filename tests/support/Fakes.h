@@ -29,16 +29,14 @@ public:
     std::deque<float> draws;
 };
 
-// The real generator on a seed of the test's own: the window's seed from the clock is
-// ignored, so the same seed gives the same questions in every run.
+// The real generator on the test's own seed: the window's seed from the wall clock is
+// ignored, so a seed gives the same questions in every run.
 class FixedSeedRandom final : public RandomSource {
 public:
-    explicit FixedSeedRandom(quint64 seed) { m_source.seed(seed); }
+    explicit FixedSeedRandom(quint64 seed) { source.seed(seed); }
     void seed(quint64) override {}
-    float draw() override { return m_source.draw(); }
-
-private:
-    SeededRandomSource m_source;
+    float draw() override { return source.draw(); }
+    SeededRandomSource source;
 };
 
 class SetClock final : public Clock {
@@ -70,8 +68,6 @@ public:
         calls << QStringLiteral("SetVolume %1 %2").arg(l).arg(r);
         return 0;
     }
-    void emitPosition(qint32 value) { Q_EMIT PositionChanged(value); }
-    void emitTrackEnded() { Q_EMIT TrackEnded(); }
 
     QStringList calls;
     int openStatus = 0;
@@ -85,15 +81,10 @@ public:
 class ScriptedDialog final : public OpenDialog {
 public:
     void setFilter(const QString &f) override { filter = f; }
-    void ShowOpen() override {
-        ++shown;
-        if (!next.isEmpty())
-            fileName = next;
-    }
+    void ShowOpen() override { ++shown; }
     QString FileName() const override { return fileName; }
 
     QString filter;
     QString fileName;
-    QString next;
     int shown = 0;
 };
