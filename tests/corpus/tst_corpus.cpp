@@ -1,7 +1,5 @@
-// Bad input from every side a user can reach, on the whole window: MP3 files that are
-// not MP3, or not quite, files that change under the player, and answer texts that are
-// not numbers. Only the sound output is faked. Each case ends in the panel's message or
-// the wrong-answer picture, and after it a good file still plays and a right answer counts.
+// Bad files and answer texts on the whole window, only the sound output faked: each ends in
+// a message or the wrong-answer picture, and after it a good file plays, a right answer counts.
 #include "about/AboutServices.h"
 #include "app/Form1.h"
 #include "player/Mp3Play.h"
@@ -21,26 +19,28 @@ const QString Tone = QStringLiteral(QUENZO_PLAYER_FIXTURES "/tone-lr.mp3");
 // play() pulls that much audio and counts it heard.
 struct FakeOutput final : SoundOutput {
     bool start(QIODevice *s) override { return source = s, true; }
-    void suspend() override { suspended = true; }
-    void resume() override { suspended = false; }
+    void suspend() override {}
+    void resume() override {}
     void stop() override { source = nullptr; }
     qint64 processedUSecs() const override { return heard * 1000000 / rate; }
     void play(int ms) {
-        if (source && !suspended)
+        if (source)
             heard += source->read(qint64(rate) * ms / 1000 * 4).size() / 4;
     }
     int rate = 0;
     QIODevice *source = nullptr;
     qint64 heard = 0;
-    bool suspended = false;
 };
 
 QByteArray randomBytes(qsizetype n, quint32 seed) {
     QByteArray b(n, '\0');
-    QRandomGenerator gen(seed);
-    for (char &c : b)
-        c = char(gen.bounded(256));
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(b.data()), n / 4);
     return b;
+}
+
+QByteArray bytesOf(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // An ID3v2.3 tag whose header claims `size` bytes, with `body` random bytes after it.
@@ -65,7 +65,6 @@ class tst_corpus : public QObject {
     QStringList m_messages;
     int m_positions = 0, m_ends = 0;
     QTemporaryDir m_dir;
-    QByteArray m_tone;
     QMap<QString, int> m_outcomes;
 
     Ui::Form1 &ui() { return m_window->ui(); }
@@ -101,9 +100,7 @@ class tst_corpus : public QObject {
 
 private slots:
     void initTestCase() {
-        QFile tone(Tone);
-        QVERIFY(m_dir.isValid() && tone.open(QIODevice::ReadOnly));
-        m_tone = tone.readAll();
+        QVERIFY(m_dir.isValid());
         m_player = std::make_unique<Mp3Play>(
             [this](int rate) { return m_output = new FakeOutput, m_output->rate = rate, m_output; },
             Mp3Play::Options{5});
@@ -140,15 +137,10 @@ private slots:
         QTest::addColumn<QString>("when");
         QTest::addColumn<QByteArray>("change");
         QTest::addColumn<QString>("reason");
-        const QByteArray tone = m_tone, none;
+        const QByteArray tone = bytesOf(Tone), none;
         const int tagEnd = 10 + 0x6b;
         QCOMPARE(tone.at(tagEnd), '\xff');
         const QString notMp3 = "这不是 MP3 文件。", truncated = "文件不完整或已损坏。";
-        QByteArray png;
-        QBuffer buffer(&png);
-        QImage image(64, 64, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"));
         // Without its length header the file cannot be told bad until decoding reaches the
         // garbage: what decodes before it is the track.
         QByteArray headerless = tone;
@@ -171,22 +163,18 @@ private slots:
                               "\x02\0\x04\0\x10\0data") +
                 randomBytes(4096, 3),
             notMp3);
-        row("PNG renamed", "png.mp3", png, notMp3);
-        row("cut inside the tag", "cut.mp3", tone.left(60), notMp3);
+        row("PNG renamed", "png.mp3", bytesOf(":/icons/quenzo-64.png"), notMp3);
         row("cut in the first frame", "cut.mp3", tone.left(700), notMp3);
         row("cut at half", "cut.mp3", tone.left(tone.size() / 2), truncated);
         row("cut one byte short", "cut.mp3", tone.chopped(1), "");
         row("garbage after the first frame", "bad.mp3", tone.left(700) + randomBytes(9000, 4),
             truncated);
         row("garbage midway, no length header", "mid.mp3", headerless, "");
-        row("4 MB tag, then nothing", "tag.mp3", id3Tag(4 << 20, 4 << 20), notMp3);
         row("4 MB tag before a good stream", "tagged.mp3",
             id3Tag(4 << 20, 4 << 20) + tone.mid(tagEnd), "");
         row("tag claiming 200 MB", "claim.mp3", id3Tag(200 << 20, 100), notMp3);
         QTest::newRow("deleted while paused")
             << "a.mp3" << tone << "paused" << none << "文件不存在。";
-        QTest::newRow("cut short while paused")
-            << "a.mp3" << tone << "paused" << tone.left(tone.size() / 2) << truncated;
         // Linux keeps an open file's data until it is closed, so the track is still whole.
         QTest::newRow("deleted between Open and Play") << "a.mp3" << tone << "opened" << none << "";
         QTest::newRow("emptied while playing")
@@ -204,13 +192,11 @@ private slots:
         // Root reads every file whatever its mode, and CI runs the tests as root: there
         // the row runs again in a child that has dropped to the user "nobody".
         if (special == u'-' && geteuid() == 0) {
-            const QString setpriv = QStandardPaths::findExecutable("setpriv");
-            QVERIFY2(!setpriv.isEmpty(), "setpriv (util-linux) is needed to drop root");
             QProcess child;
             child.setProcessChannelMode(QProcess::MergedChannels);
-            child.start(setpriv, {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                  QCoreApplication::applicationFilePath(),
-                                  "badFiles:" + QString(QTest::currentDataTag())});
+            child.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                    QCoreApplication::applicationFilePath(),
+                                    "badFiles:" + QString(QTest::currentDataTag())});
             QVERIFY(child.waitForFinished(120000));
             const QByteArray out = child.readAll();
             QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0 &&
