@@ -134,9 +134,7 @@ private slots:
         QCOMPARE(m_player->calls, "Stop");
         QCOMPARE(m_loop, 0);
         QCOMPARE(m_ui.Command12->palette().color(QPalette::Button), QColor(224, 224, 224));
-    }
 
-    void positionAndSliders() {
         emit m_player->PositionChanged(0);
         QCOMPARE(m_ui.Text7->text(), "0分1秒"); // one second ahead
         emit m_player->PositionChanged(1000);
