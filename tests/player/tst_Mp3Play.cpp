@@ -1,4 +1,5 @@
 // The real component on the committed fixtures, with an output the test plays by hand.
+#include "FakeOutput.h"
 #include "player/Mp3Decoder.h"
 #include "player/Mp3Play.h"
 #include "player/PlayerStatus.h"
@@ -10,31 +11,6 @@ namespace {
 
 const QString Tone = QStringLiteral(QUENZO_PLAYER_FIXTURES "/tone-lr.mp3");
 const QString Mono = QStringLiteral(QUENZO_PLAYER_FIXTURES "/mono-8k.mp3");
-bool soundDevice = true;
-
-// play() pulls that much audio, an odd number of bytes, and counts it heard.
-struct FakeOutput final : SoundOutput {
-    bool start(QIODevice *s) override { return source = soundDevice ? s : nullptr, soundDevice; }
-    void suspend() override { suspended = true; }
-    void resume() override { suspended = false; }
-    void stop() override { source = nullptr; }
-    qint64 processedUSecs() const override { return heard * 1000000 / rate; }
-    void play(int ms) {
-        if (!source || suspended)
-            return;
-        const QByteArray pcm = source->read(qint64(rate) * ms / 1000 * 4 + 3);
-        QCOMPARE(pcm.size() % 4, 0); // whole frames only: half a frame swaps the channels
-        const auto *s = reinterpret_cast<const qint16 *>(pcm.constData());
-        for (qsizetype i = 0; i < pcm.size() / 2; ++i)
-            loudness[i % 2] += double(s[i]) * s[i];
-        heard += pcm.size() / 4;
-    }
-    QIODevice *source = nullptr;
-    qint64 heard = 0, rate = 0;
-    bool suspended = false;
-    double loudness[2] = {0, 0};
-};
-
 } // namespace
 
 class tst_Mp3Play : public QObject {
@@ -114,7 +90,7 @@ private slots:
         QCOMPARE(m_ends, 1);
 
         m_player->Stop();
-        soundDevice = false;
+        FakeOutput::available = false;
         QCOMPARE(m_player->Open(Tone, {}), 0);
         QCOMPARE(m_player->Play(), int(PlayerStatus::NoSoundDevice));
     }
