@@ -59,7 +59,7 @@ private slots:
         row("paced stopped", "a1 P a10 +30 c P", "Idle", "20 个/分|0:00:30|10 个|0|5000", 1);
         row("rated over its own time", "P +30 c P P a1 P", "Idle", "60 个/分|0:00:00|1 个|0|5000",
             2);
-        row("free: paced button dead", "F P", "Free", "|||0|5000", 1);
+        row("free: P dead, clock kept", "P +30 P F P", "Free", "0 个/分|0:00:30||0|5000", 2);
         row("free answer keeps clock", "F +65 c a1", "Free", "|0:01:05|1 个|1|5000", 2);
         row("stop in the pause", "F +5 c a1 F", "Idle", "12 个/分||1 个|0|5000", 2);
         row("across midnight", "@23:59:50 F +90003 c", "Free", "|25:00:03||0|5000", 1);
