@@ -7,11 +7,8 @@
 #include <QPointer>
 #include <QTest>
 
-namespace {
-
-const QString Tone = QStringLiteral(QUENZO_PLAYER_FIXTURES "/tone-lr.mp3");
-const QString Mono = QStringLiteral(QUENZO_PLAYER_FIXTURES "/mono-8k.mp3");
-} // namespace
+static const QString Tone = QStringLiteral(QUENZO_PLAYER_FIXTURES "/tone-lr.mp3");
+static const QString Mono = QStringLiteral(QUENZO_PLAYER_FIXTURES "/mono-8k.mp3");
 
 class tst_Mp3Play : public QObject {
     Q_OBJECT

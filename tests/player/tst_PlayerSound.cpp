@@ -46,21 +46,19 @@ private slots:
         QFile file(wav);
         QVERIFY(file.open(QIODevice::ReadOnly));
         // To the end of the file: a recorder stopped by a signal may leave the size unset.
-        QByteArray pcm = file.readAll();
-        pcm = pcm.mid(pcm.indexOf("data") + 8);
+        const QByteArray all = file.readAll(), pcm = all.mid(all.indexOf("data") + 8);
         const auto *heard = reinterpret_cast<const qint16 *>(pcm.constData());
         qint64 first = -1, last = -1;
         for (qint64 i = 0; i < pcm.size() / 4; ++i)
             if (std::abs(heard[2 * i]) > 2000)
                 last = i, first = first < 0 ? i : first;
-        QVERIFY2(first < last, "nothing was heard");
         const double heardMs = double(last - first + 1) * 1000.0 / 44100;
         const qint64 edge = (last - first) / 10;
         double sum[2] = {0, 0};
         for (qint64 i = 2 * (first + edge); i < 2 * (last - edge); ++i)
             sum[i % 2] += double(heard[i]) * heard[i];
         const double ratio = std::sqrt(sum[1] / sum[0]);
-        qInfo("heard %.0f ms of %d ms; right at %.3f of the left", heardMs, player->Length(),
+        qInfo("heard %.0f of %d ms, the right at %.3f of the left", heardMs, player->Length(),
               ratio);
         QVERIFY(std::abs(heardMs / player->Length() - 1) <= 0.05);
         QVERIFY(std::abs(ratio / 0.25 - 1) <= 0.10);
