@@ -1,12 +1,9 @@
-// Tens of thousands of random events, drawn up front from a printed seed, on the whole
-// window with fakes for the player, the dialogs and the clock; after each event the
-// rules that must always hold are checked. Each run is a child process of this program
-// (QUENZO_MONKEY_CHILD), so a crash or a sanitizer report ends only that run, and a
-// failure is shrunk by replaying subsets of the events (ddmin) in fresh children.
-//
-// Time passes only when an event says so: the window's timers tick only inside tick
-// events, and the free test's pauses, which wait on real time, end only inside the two
-// rare events that run the event loop. So a seed replays the same way on any machine.
+// Tens of thousands of random events from a printed seed on the whole window, with fakes
+// for the player, the dialogs and the clock, and after each event the rules that always
+// hold are checked. Each run is a child process (QUENZO_MONKEY_CHILD), so a crash or a
+// sanitizer report ends only that run; a failure is shrunk by ddmin over the events.
+// Time passes only inside events: the timers tick only in tick events, and the free
+// test's pauses end only in the two rare events that run the event loop.
 
 #include "about/AboutServices.h"
 #include "about/LinuxRegistry.h"
@@ -20,7 +17,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -29,16 +25,14 @@
 namespace {
 
 std::mt19937_64 dice;
-const auto between = [](int low, int high) {
-    return std::uniform_int_distribution(low, high)(dice);
-};
+const auto between = [](int lo, int hi) { return std::uniform_int_distribution(lo, hi)(dice); };
 const auto oneIn = [](int n) { return between(1, n) == 1; };
 const auto pick = [](const auto &list) { return list[between(0, int(std::size(list)) - 1)]; };
 
+const auto list = [](const char *items) { return QString::fromUtf8(items).split(u'|'); };
 // What a child, a sibling or a paste can put into a text box.
-const QStringList kPieces =
-    QStringLiteral("0|1|5|9|-|+| |\t|a|.|e|０|７|－|😀|个|\u200b|\u0301|\n|٣|Ⅻ").split(u'|') +
-    QStringList{QString(QChar(0)), QString(QChar(0xd800))};
+const QStringList kPieces = list("0|1|5|9|-|+| |\t|a|.|e|０|７|－|😀|个|\u200b|\u0301|\n|٣|Ⅻ") +
+                            QStringList{QString(QChar(0)), QString(QChar(0xd800))};
 QString text(int length, int digitsInTen) {
     QString t;
     while (t.size() < length)
@@ -48,19 +42,14 @@ QString text(int length, int digitsInTen) {
 const QString kFiles[] = {"", "", "song.mp3", "/no/such/folder/歌.mp3", "/", "很长的名字.mp3"};
 const int kEdges[] = {0,     1,     60,    61, 999,  1000,    1001,   32000,
                       38460, 38461, 65536, -1, -120, INT_MAX, INT_MIN};
-const int kKeys[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left, Qt::Key_Home,  Qt::Key_End,
-                     Qt::Key_Return,    Qt::Key_Escape, Qt::Key_Tab,  Qt::Key_Minus, Qt::Key_A,
-                     Qt::Key_Z,         Qt::Key_X,      Qt::Key_V,    Qt::Key_0,     Qt::Key_7};
-const QStringList kButtons = QStringLiteral("Command4 Command5 Command6 Command6 Command8 Command9 "
-                                            "Command9 Command10 Command11 Command12 Command12 "
-                                            "Option1_0 Option1_1 Option1_2")
-                                 .split(u' ');
-const int kModifiers[] = {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
-                          Qt::KeypadModifier};
+const QStringList kKeys = list("Backspace|Del|Left|Home|End|Return|Esc|Tab|-|Shift+Left|Ctrl+A|"
+                               "Ctrl+Z|Ctrl+X|Ctrl+V|Ctrl+Backspace|Num+0|Num+7");
+const QStringList kButtons = list("Command4|Command5|Command6|Command6|Command8|Command9|Command9|"
+                                  "Command10|Command11|Command12|Command12|Option1_0|Option1_1|"
+                                  "Option1_2");
 
 struct Event {
-    int kind = 0;
-    int a = 0, b = 0;
+    int kind = 0, a = 0, b = 0;
     QString text;
 };
 
@@ -72,29 +61,58 @@ struct Monkey {
         about.registry = std::make_unique<LinuxRegistry>();
         about.startProgram = [](const QString &) { return false; };
         about.showMessage = [](QWidget *, const QString &, const QString &) {};
-        QGuiApplication::clipboard()->clear(); // Ctrl+V must not paste an earlier run's text
         window.findChild<PlayerPanel *>()->setShowMessage([](const QString &) {});
         window.Timer1().blockSignals(true);
         window.Timer2().blockSignals(true);
         window.show();
     }
     Ui::Form1 &ui() { return window.ui(); }
-    QString apply(const Event &e);
-    QString check();
+    // Empty while every rule holds, else "rule: what was seen".
+    QString check() {
+        const PracticeState &s = window.state();
+        const auto digit = [](float v) { return v >= 0 && v <= 9 && v == std::floor(v); };
+        if (!digit(s.OperandA) || !digit(s.OperandB) || (s.Operation != 0 && s.Operation != 1))
+            return QString::asprintf("question: operands %g and %g, operation %d", s.OperandA,
+                                     s.OperandB, s.Operation);
+        const int a = int(s.OperandA), b = int(s.OperandB);
+        const QString asked = s.Operation == 0 ? QStringLiteral("%1+%2=").arg(a).arg(b)
+                                               : QStringLiteral("%1-%2=").arg(a + b).arg(b);
+        if (!ui().Text1->text().isEmpty() && ui().Text1->text() != asked)
+            return QStringLiteral("question: Text1 shows %1 for %2").arg(ui().Text1->text(), asked);
 
-    static void tick(QTimer &timer) {
-        if (!timer.isActive())
-            return;
-        timer.blockSignals(false);
-        QMetaObject::invokeMethod(&timer, "timeout");
-        timer.blockSignals(true);
+        static const QRegularExpression count(QStringLiteral("^\\d+ 个$"));
+        if (!ui().Text5->text().isEmpty() && !count.match(ui().Text5->text()).hasMatch())
+            return QStringLiteral("count: Text5 shows \"%1\"").arg(ui().Text5->text());
+
+        // Idle, paced or free: Timer1, Timer2, FreeTestRunning, Command4, Command5.
+        static const QStringList states = {"0 0 0 匀速测试 1 自由测试 1", "1 1 0 停止 1 自由测试 0",
+                                           "0 1 1 匀速测试 0 停止 1"};
+        const QString seen = QString::asprintf(
+            "%d %d %d %s %d %s %d", window.Timer1().isActive(), window.Timer2().isActive(),
+            s.FreeTestRunning, qUtf8Printable(ui().Command4->text()), ui().Command4->isEnabled(),
+            qUtf8Printable(ui().Command5->text()), ui().Command5->isEnabled());
+        if (!states.contains(seen))
+            return QStringLiteral("tests: ") + seen;
+
+        const bool red = ui().Command12->palette().color(QPalette::Button) == QColor(Qt::red);
+        if ((s.LoopPlayback != 0 && s.LoopPlayback != -1) || red != (s.LoopPlayback == -1))
+            return QString::asprintf("loop: LoopPlayback %d, Command12 red %d", s.LoopPlayback,
+                                     red);
+
+        // AnswerValue is the number in the box, or the last one while the box holds none.
+        const QString box = ui().Text2->text();
+        const auto typed = parseAnswer(box);
+        if (box.isEmpty() ? s.AnswerValue != 0 : typed && *typed != s.AnswerValue)
+            return QString::asprintf("answer: AnswerValue %d with \"%s\" in the box", s.AnswerValue,
+                                     qUtf8Printable(box.left(20)));
+        return {};
     }
 
-    void answerRight() {
-        const PracticeState &s = window.state();
-        ui().Text2->selectAll();
-        QTest::keyClicks(ui().Text2,
-                         QString::number(s.Operation ? s.OperandA : s.OperandA + s.OperandB));
+    static void tick(QTimer &timer) {
+        timer.blockSignals(false);
+        if (timer.isActive())
+            QMetaObject::invokeMethod(&timer, "timeout");
+        timer.blockSignals(true);
     }
 
     // The dialog runs its own event loop inside the click: a zero timer finds it there.
@@ -107,16 +125,17 @@ struct Monkey {
             if (!dialog)
                 return;
             problem.clear();
-            if (extras & 1) {
-                tick(window.Timer1());
-                tick(window.Timer2());
-            }
+            for (QTimer *timer : {&window.Timer1(), &window.Timer2()})
+                if (extras & 1)
+                    tick(*timer);
             if (extras & 2)
                 dialog->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->click();
             closeBy ? QTest::keyClick(dialog, closeBy == 1 ? Qt::Key_Escape : Qt::Key_Return)
                     : dialog->reject();
-            if (dialog->isVisible())
-                problem = QStringLiteral("about: the dialog stayed open"), dialog->reject();
+            if (dialog->isVisible()) {
+                problem = QStringLiteral("about: the dialog stayed open");
+                dialog->reject();
+            }
         });
         ui().Command7->click();
     }
@@ -149,7 +168,7 @@ using E = const Event &;
 
 // Mostly the answer box and the keypad, where the drill's rules live; rarest the two
 // events that let real time pass (weights per ten thousand). draw sets a, b and text,
-// which the description shows as %a, %b and %t (%k: a and b as a key).
+// which the description shows as %a, %b and %t.
 const struct {
     int weight;
     const char *what;
@@ -161,8 +180,11 @@ const struct {
          for (QChar c : e.text)
              QTest::sendKeyEvent(QTest::Click, m.ui().Text2, Qt::Key_unknown, c, {});
      }},
-    {800, "key %k", [](Event &e) { e.a = pick(kKeys), e.b = pick(kModifiers); },
-     [](M m, E e) { QTest::keyClick(m.ui().Text2, Qt::Key(e.a), Qt::KeyboardModifiers(e.b)); }},
+    {800, "key %t", [](Event &e) { e.text = pick(kKeys); },
+     [](M m, E e) {
+         const QKeyCombination key = QKeySequence(e.text)[0];
+         QTest::keyClick(m.ui().Text2, key.key(), key.keyboardModifiers());
+     }},
     {450, "paste %t (%a: 0 replaces the text, 1 inserts at the caret)",
      [](Event &e) { e.a = between(0, 1), e.text = text(oneIn(20) ? 10000 : between(1, 40), 3); },
      [](M m, E e) { e.a ? m.ui().Text2->insert(e.text) : m.ui().Text2->setText(e.text); }},
@@ -172,7 +194,13 @@ const struct {
          commit.setCommitString(e.text);
          QCoreApplication::sendEvent(m.ui().Text2, &commit);
      }},
-    {600, "the right answer typed", nullptr, [](M m, E) { m.answerRight(); }},
+    {600, "the right answer typed over the selection", nullptr,
+     [](M m, E) {
+         const PracticeState &s = m.window.state();
+         m.ui().Text2->selectAll();
+         QTest::keyClicks(m.ui().Text2,
+                          QString::number(s.Operation ? s.OperandA : s.OperandA + s.OperandB));
+     }},
     // Half of them on the keypad. A disabled button ignores the click, as under a finger.
     {3400, "click %t",
      [](Event &e) {
@@ -189,19 +217,16 @@ const struct {
     {200, "the component's %a (0 left, 1 right volume, 2 length, 3 range) reads %b",
      [](Event &e) { e.a = between(0, 3), e.b = oneIn(3) ? between(-100, 40000) : pick(kEdges); },
      [](M m, E e) {
-         *std::array{&m.player.left, &m.player.right, &m.player.length, &m.player.range}[e.a] = e.b;
+         *QList{&m.player.left, &m.player.right, &m.player.length, &m.player.range}[e.a] = e.b;
      }},
     {300, "position event %a", [](Event &e) { e.a = oneIn(2) ? between(0, 1000) : pick(kEdges); },
      [](M m, E e) { Q_EMIT m.player.PositionChanged(e.a); }},
     {150, "track ended", nullptr, [](M m, E) { Q_EMIT m.player.TrackEnded(); }},
-    {350, "slider %a (0 left, 1 right) set to %b",
-     [](Event &e) { e.a = between(0, 1), e.b = between(-3, 330); },
-     [](M m, E e) { (e.a ? m.ui().HScroll2 : m.ui().HScroll1)->setValue(e.b); }},
     // Across midnight now and then, and sometimes back.
     {440, "the clock moves %a s",
      [](Event &e) { e.a = oneIn(10) ? between(60, 3600) : between(-1, 3); },
      [](M m, E e) { m.clock.time = m.clock.time.addSecs(e.a); }},
-    {3, "About opened, closed by %a (reject, Esc, Enter); %b: 1 timers tick, 2 system info",
+    {3, "About opened and closed by %a (0 reject, 1 Esc, 2 Enter); extras %b (1 ticks, 2 sysinfo)",
      [](Event &e) { e.a = between(0, 2), e.b = between(0, 3); },
      [](M m, E e) { m.openAbout(e.a, e.b); }},
     {3, "real time passes until the pauses end", nullptr, [](M m, E) { m.letPausesEnd(); }},
@@ -224,59 +249,10 @@ QString describe(const Event &e) {
     QDebug(&shown).nospace() << e.text.left(24);
     if (e.text.size() > 24)
         shown += QStringLiteral("… (%1 characters)").arg(e.text.size());
-    const QKeyCombination key(Qt::KeyboardModifiers(e.b), Qt::Key(e.a));
     return QString::fromUtf8(kKinds[e.kind].what)
         .replace(QLatin1String("%a"), QString::number(e.a))
         .replace(QLatin1String("%b"), QString::number(e.b))
-        .replace(QLatin1String("%t"), shown)
-        .replace(QLatin1String("%k"), QKeySequence(key).toString(QKeySequence::PortableText));
-}
-
-QString Monkey::apply(const Event &e) {
-    problem.clear();
-    kKinds[e.kind].apply(*this, e);
-    return problem;
-}
-
-// Empty while every rule holds, else "rule: what was seen".
-QString Monkey::check() {
-    const PracticeState &s = window.state();
-    const auto digit = [](float v) { return v >= 0 && v <= 9 && v == std::floor(v); };
-    if (!digit(s.OperandA) || !digit(s.OperandB) || (s.Operation != 0 && s.Operation != 1))
-        return QString::asprintf("question: operands %g and %g, operation %d", s.OperandA,
-                                 s.OperandB, s.Operation);
-    const int a = int(s.OperandA), b = int(s.OperandB);
-    const QString asked = s.Operation == 0 ? QStringLiteral("%1+%2=").arg(a).arg(b)
-                                           : QStringLiteral("%1-%2=").arg(a + b).arg(b);
-    if (!ui().Text1->text().isEmpty() && ui().Text1->text() != asked)
-        return QStringLiteral("question: Text1 shows %1 for %2").arg(ui().Text1->text(), asked);
-
-    static const QRegularExpression count(QStringLiteral("^\\d+ 个$"));
-    if (!ui().Text5->text().isEmpty() && !count.match(ui().Text5->text()).hasMatch())
-        return QStringLiteral("count: Text5 shows \"%1\"").arg(ui().Text5->text());
-
-    // Idle, paced or free: Timer1, Timer2, FreeTestRunning, Command4, Command5.
-    static const QStringList states = {"0 0 0 匀速测试 1 自由测试 1", "1 1 0 停止 1 自由测试 0",
-                                       "0 1 1 匀速测试 0 停止 1"};
-    const QString seen = QString::asprintf(
-        "%d %d %d %s %d %s %d", window.Timer1().isActive(), window.Timer2().isActive(),
-        s.FreeTestRunning, qUtf8Printable(ui().Command4->text()), ui().Command4->isEnabled(),
-        qUtf8Printable(ui().Command5->text()), ui().Command5->isEnabled());
-    if (!states.contains(seen))
-        return QStringLiteral("tests: ") + seen;
-
-    const bool red = ui().Command12->palette().color(QPalette::Button) == QColor(Qt::red);
-    if ((s.LoopPlayback != 0 && s.LoopPlayback != -1) || red != (s.LoopPlayback == -1))
-        return QString::asprintf("loop: LoopPlayback %d, Command12 red %d", s.LoopPlayback, red);
-
-    // AnswerValue is the number in the box, or the last one while the box holds none.
-    const QString box = ui().Text2->text();
-    const auto typed = parseAnswer(box);
-    if ((box.isEmpty() && s.AnswerValue != 0) || (typed && *typed != s.AnswerValue))
-        return QStringLiteral("answer: AnswerValue %1 with \"%2\" in the box")
-            .arg(s.AnswerValue)
-            .arg(box.left(20));
-    return {};
+        .replace(QLatin1String("%t"), shown);
 }
 
 QList<int> ids(const QByteArray &text) {
@@ -295,9 +271,11 @@ void runHere(quint64 seed, const QList<Event> &all) {
     Monkey monkey(seed);
     QString failure = monkey.check();
     qsizetype applied = 0;
-    while (failure.isEmpty() && applied < kept.size())
-        if ((failure = monkey.apply(all.value(kept[applied++]))).isEmpty())
-            failure = monkey.check();
+    while (failure.isEmpty() && applied < kept.size()) {
+        const Event &e = all.value(kept[applied++]);
+        kKinds[e.kind].apply(monkey, e);
+        failure = monkey.problem.isEmpty() ? monkey.check() : monkey.problem;
+    }
     if (!failure.isEmpty())
         std::printf("monkey-failed %lld %s\n", qint64(applied), qPrintable(failure));
     std::fflush(stdout);
@@ -308,13 +286,9 @@ struct Outcome {
     QString failure;            // "rule: what was seen"
 };
 
-Outcome runChild(quint64 seed, int count, const QList<int> &kept, int timeoutMs) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QUENZO_MONKEY_CHILD"), QStringLiteral("1"));
-    env.insert(QStringLiteral("QUENZO_MONKEY_SEED"), QString::number(seed));
-    env.insert(QStringLiteral("QUENZO_MONKEY_EVENTS"), QString::number(count));
+// The child inherits the seed, the count and the child flag from this process.
+Outcome runChild(const QList<int> &kept, int timeoutMs) {
     QProcess child;
-    child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("randomEvents")});
     for (int i : kept) // may be long: stdin, not the environment
         child.write(QByteArray::number(i) + ' ');
@@ -330,13 +304,13 @@ Outcome runChild(quint64 seed, int count, const QList<int> &kept, int timeoutMs)
         return {m.captured(1).toLongLong(), m.captured(2)};
     if (child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0)
         return {};
-    // A crash, or a leak report at the end: the sanitizer's summary says which.
-    static const QRegularExpression summary(QStringLiteral("SUMMARY: (.*)"));
-    const auto said = summary.match(QString::fromUtf8(child.readAllStandardError()));
-    return {kept.size(),
-            QStringLiteral("crash: ") +
-                (said.hasMatch() ? said.captured(1)
-                                 : QStringLiteral("exit code %1").arg(child.exitCode()))};
+    // A crash, or a leak report at the end: the sanitizer's first word on it says which.
+    static const QRegularExpression said(QStringLiteral("^.*(runtime error|SUMMARY): .*$"),
+                                         QRegularExpression::MultilineOption);
+    const auto m = said.match(QString::fromUtf8(child.readAllStandardError()));
+    return {kept.size(), QStringLiteral("crash: ") +
+                             (m.hasMatch() ? m.captured(0)
+                                           : QStringLiteral("exit code %1").arg(child.exitCode()))};
 }
 
 // ddmin on complements; fails() replays a candidate and, when it fails the same way,
@@ -353,12 +327,9 @@ QList<int> ddmin(QList<int> items, const std::function<bool(QList<int> &)> &fail
             if ((reduced = fails(candidate)))
                 items = candidate;
         }
-        if (reduced)
-            parts = qMax<qsizetype>(parts - 1, 2);
-        else if (parts < items.size())
-            parts = qMin(parts * 2, items.size());
-        else
+        if (!reduced && parts >= items.size())
             break;
+        parts = reduced ? qMax<qsizetype>(parts - 1, 2) : qMin(parts * 2, items.size());
     }
     return items;
 }
@@ -381,18 +352,18 @@ private Q_SLOTS:
         QList<int> kept = ids(qgetenv("QUENZO_MONKEY_KEEP"));
         for (int i = 0; i < count && !qEnvironmentVariableIsSet("QUENZO_MONKEY_KEEP"); ++i)
             kept << i;
-        std::printf("monkey: seed %llu, %lld events (QUENZO_MONKEY_SEED and QUENZO_MONKEY_EVENTS "
-                    "repeat a run)\n",
-                    seed, qint64(kept.size()));
-        std::fflush(stdout);
-        const Outcome first = runChild(seed, count, kept, 300000);
+        qInfo("seed %llu (QUENZO_MONKEY_SEED), %d events (QUENZO_MONKEY_EVENTS)", seed, count);
+        qputenv("QUENZO_MONKEY_SEED", QByteArray::number(seed));
+        qputenv("QUENZO_MONKEY_EVENTS", QByteArray::number(count));
+        qputenv("QUENZO_MONKEY_CHILD", "1");
+        const Outcome first = runChild(kept, 300000);
         if (first.failedAfter < 0)
             return;
 
         Outcome last = first;
         const auto kind = [](const Outcome &o) { return o.failure.section(u':', 0, 0); };
         const auto fails = [&](QList<int> &candidate) {
-            const Outcome o = runChild(seed, count, candidate, 60000);
+            const Outcome o = runChild(candidate, 60000);
             if (o.failedAfter < 0 || kind(o) != kind(first))
                 return false;
             candidate.resize(o.failedAfter);
@@ -404,10 +375,8 @@ private Q_SLOTS:
         if (replays)
             shortest = ddmin(shortest, fails);
         QString report =
-            QStringLiteral("seed %1: %2\nafter %3 events; the shortest sequence found "
-                           "that fails so has %4:")
-                .arg(QString::number(seed), first.failure, QString::number(first.failedAfter),
-                     QString::number(shortest.size()));
+            QStringLiteral("seed %1: %2\nthe shortest failing sequence, of %3 events:")
+                .arg(QString::number(seed), last.failure, QString::number(first.failedAfter));
         QByteArray keep;
         for (int i : shortest) {
             report += QStringLiteral("\n  %1. ").arg(i) + describe(all[i]);
@@ -415,8 +384,7 @@ private Q_SLOTS:
         }
         if (!replays)
             report += QStringLiteral("\nA replay did not fail so: the run is not repeatable.");
-        report += QStringLiteral("\nit ends in: ") + last.failure +
-                  QString::asprintf("\nreplay: QUENZO_MONKEY_SEED=%llu QUENZO_MONKEY_EVENTS=%d "
+        report += QString::asprintf("\nreplay: QUENZO_MONKEY_SEED=%llu QUENZO_MONKEY_EVENTS=%d "
                                     "QUENZO_MONKEY_KEEP=\"%s\"",
                                     seed, count, keep.trimmed().constData());
         QFAIL(qPrintable(report));
