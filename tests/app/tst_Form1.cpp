@@ -5,6 +5,9 @@
 #include "ui_Form1.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QtTest>
 
 class TestForm1 : public QObject {
@@ -100,6 +103,36 @@ private Q_SLOTS:
             }
         }
         QVERIFY(checked > 40);
+    }
+
+    // The About dialog is modal, yet a running paced test goes on behind it.
+    void pacedTestRunsOnBehindTheAboutDialog() {
+        Form1 w(services(), QString());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        random.queueQuestion(1, 2, 0);
+        w.ui().Command4->click();
+        QCOMPARE(w.ui().Text1->text(), QStringLiteral("1+2="));
+        random.queueQuestion(3, 4, 0);
+        w.Timer1().setInterval(20); // a level's seconds are too long to wait for
+
+        bool sawDialog = false;
+        QElapsedTimer waited;
+        waited.start();
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &w, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            sawDialog = true;
+            if (w.ui().Text1->text() != QStringLiteral("1+2=") || waited.elapsed() > 5000)
+                dialog->reject();
+        });
+        poll.start(10);
+        w.ui().Command7->click(); // returns once the dialog is closed
+        QVERIFY(sawDialog);
+        QCOMPARE(w.ui().Text1->text(), QStringLiteral("3+4="));
+        QVERIFY(w.Timer1().isActive() && w.Timer2().isActive());
     }
 
     void exitButtonAndCloseBoxEndTheWindow_data() {
