@@ -48,22 +48,19 @@ namespace {
 
 // Designer stores whole point sizes only; these captions use the fractional sizes
 // that map to whole pixels at 96 dpi.
+void setPointSize(QWidget *widget, qreal points) {
+    QFont f = widget->font();
+    f.setPointSizeF(points);
+    widget->setFont(f);
+}
+
 void applyFractionalFontSizes(Ui::Form1 &ui) {
-    const struct {
-        QWidget *widget;
-        qreal points;
-    } sizes[] = {
-        {ui.Text4, 10.5},       {ui.Command4, 15.75},   {ui.Command5, 15.75},
-        {ui.Command2, 21.75},   {ui.Command3_0, 20.25}, {ui.Command3_1, 20.25},
-        {ui.Command3_2, 20.25}, {ui.Command3_3, 20.25}, {ui.Command3_4, 20.25},
-        {ui.Command3_5, 20.25}, {ui.Command3_6, 20.25}, {ui.Command3_7, 20.25},
-        {ui.Command3_8, 20.25}, {ui.Command3_9, 20.25},
-    };
-    for (const auto &s : sizes) {
-        QFont f = s.widget->font();
-        f.setPointSizeF(s.points);
-        s.widget->setFont(f);
-    }
+    setPointSize(ui.Text4, 10.5);
+    setPointSize(ui.Command4, 15.75);
+    setPointSize(ui.Command5, 15.75);
+    setPointSize(ui.Command2, 21.75);
+    for (QAbstractButton *key : ui.Command3->buttons())
+        setPointSize(key, 20.25);
 }
 
 } // namespace
@@ -97,16 +94,15 @@ void Form1::build(const Form1Services &services, const QString &pictureDir) {
     m_timer2.setObjectName(QStringLiteral("Timer2"));
     m_timer2.setInterval(200);
 
-    m_drill = new Drill({m_ui->Text1, m_ui->Text2, m_ui->Text4, m_ui->Text5, m_ui->Picture1,
-                         m_ui->Command3, m_ui->Command6},
-                        m_state, *services.random, pictureDir, this);
-    m_tests = new TimedTests({m_ui->Command4, m_ui->Command5, m_ui->Option1, &m_timer1, &m_timer2,
-                              m_ui->Text3, m_ui->Text4, m_ui->Text5},
-                             m_state, *m_drill, *services.clock, this);
-    m_panel =
-        new PlayerPanel({m_ui->Command8, m_ui->Command9, m_ui->Command10, m_ui->Command11,
-                         m_ui->Command12, m_ui->Text6, m_ui->Text7, m_ui->HScroll1, m_ui->HScroll2},
-                        m_state.LoopPlayback, *services.player, *services.openDialog, this);
+    auto *drill = new Drill({m_ui->Text1, m_ui->Text2, m_ui->Text4, m_ui->Text5, m_ui->Picture1,
+                             m_ui->Command3, m_ui->Command6},
+                            m_state, *services.random, pictureDir, this);
+    new TimedTests({m_ui->Command4, m_ui->Command5, m_ui->Option1, &m_timer1, &m_timer2,
+                    m_ui->Text3, m_ui->Text4, m_ui->Text5},
+                   m_state, *drill, *services.clock, this);
+    new PlayerPanel({m_ui->Command8, m_ui->Command9, m_ui->Command10, m_ui->Command11,
+                     m_ui->Command12, m_ui->Text6, m_ui->Text7, m_ui->HScroll1, m_ui->HScroll2},
+                    m_state.LoopPlayback, *services.player, *services.openDialog, this);
 
     connect(m_ui->Command2, &QPushButton::clicked, this, &QWidget::close);
     connect(m_ui->Command7, &QPushButton::clicked, this, &Form1::showAbout);

@@ -12,12 +12,9 @@ class Form1;
 }
 class AboutServices;
 class Clock;
-class Drill;
 class Mp3Player;
 class OpenDialog;
-class PlayerPanel;
 class RandomSource;
-class TimedTests;
 
 // What varies between the real program and a test: randomness, time, the player
 // component, the file dialog and the system services of the About dialog.
@@ -58,7 +55,4 @@ private:
     QTimer m_timer1;
     QTimer m_timer2;
     Form1Services m_services;
-    Drill *m_drill = nullptr;
-    TimedTests *m_tests = nullptr;
-    PlayerPanel *m_panel = nullptr;
 };

@@ -5,20 +5,15 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cfenv>
 #include <cmath>
 #include <limits>
 
 namespace {
 
-// nearbyint follows the current rounding mode, which is to-nearest-even unless someone
-// changed it; the rules here need exactly that mode.
+// nearbyint rounds by the current mode: to nearest, halves to even, which this program
+// never changes.
 double roundHalfEven(double x) {
-    const int saved = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double r = std::nearbyint(x);
-    std::fesetround(saved);
-    return r;
+    return std::nearbyint(x);
 }
 
 constexpr int SliderMin = 1;

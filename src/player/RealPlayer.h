@@ -4,7 +4,6 @@
 
 class Mp3Player;
 class OpenDialog;
-class QObject;
 class QWidget;
 
 // The real component (libmpg123 and the system's sound output) and the real file dialog.
