@@ -107,6 +107,8 @@ private slots:
             QVERIFY(name.startsWith('-') ||
                     script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
         }
+        const QByteArray oldPath = qgetenv("PATH");
+        const auto restorePath = qScopeGuard([&oldPath] { qputenv("PATH", oldPath); });
         qputenv("PATH", QFile::encodeName(dir.path()));
         auto *registry = path == "system" ? nullptr : new FakeRegistry;
         const B tools = "SOFTWARE\\MICROSOFT\\SHARED TOOLS";

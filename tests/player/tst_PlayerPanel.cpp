@@ -7,32 +7,11 @@
 #include <QTest>
 #include <QtWidgets>
 
-// Logs volume reads too; reads back left 6000 and right 40000. Stop ends the track at
-// once, as a component may.
-class FakePlayer final : public Mp3Player {
-public:
-    int Open(const QString &path, const QString &) override { return log("Open " + path), open; }
-    int Play() override { return log("Play"), play; }
-    void Pause() override { log("Pause"); }
-    void Stop() override { log("Stop"), emit TrackEnded(); }
-    qint32 Length() const override { return log("Length"), 185000; }
-    qint32 PositionRange() const override { return log("PositionRange"), range; }
-    qint32 LeftVolume() const override { return log("LeftVolume"), left; }
-    qint32 RightVolume() const override { return log("RightVolume"), right; }
-    int SetVolume(qint32 l, qint32 r) override {
-        return log(QString("SetVolume %1 %2").arg(l).arg(r)), 0;
-    }
-    void log(const QString &call) const { calls += (calls.isEmpty() ? "" : ", ") + call; }
-    mutable QString calls;
-    int open = 0, play = 0;
-    qint32 range = 1000, left = 6000, right = 40000;
-};
-
 class tst_PlayerPanel : public QObject {
     Q_OBJECT
     QWidget *w = nullptr;
     PlayerWidgets m_ui;
-    FakePlayer *m_player = nullptr;
+    RecordingPlayer *m_player = nullptr;
     ScriptedDialog m_dialog;
     qint16 m_loop = 0;
 
@@ -45,8 +24,10 @@ private slots:
                 new QLineEdit("old", w), new QScrollBar(w),  new QScrollBar(w)};
         for (QScrollBar *s : {m_ui.HScroll1, m_ui.HScroll2})
             s->setRange(1, 320), s->setValue(10);
-        m_player = new FakePlayer;
+        m_player = new RecordingPlayer;
         m_player->setParent(w);
+        m_player->left = 6000;
+        m_player->right = 40000;
         (new PlayerPanel(m_ui, m_loop, *m_player, m_dialog, w))
             ->setShowMessage([this](const QString &text) { m_player->log("Message " + text); });
     }
@@ -99,8 +80,8 @@ private slots:
         QFETCH(int, openStatus);
         QFETCH(int, playStatus);
         QFETCH(QString, calls);
-        m_player->open = openStatus;
-        m_player->play = playStatus;
+        m_player->openStatus = openStatus;
+        m_player->playStatus = playStatus;
         m_ui.Command9->click();
         QCOMPARE(m_player->calls, calls);
         QCOMPARE(m_ui.Text6->text(), calls.contains("Message") ? "old" : "3分5秒");

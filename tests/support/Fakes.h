@@ -5,7 +5,7 @@
 #include "player/OpenDialog.h"
 #include "timing/Clock.h"
 
-#include <QStringList>
+#include <QString>
 
 #include <deque>
 
@@ -45,31 +45,29 @@ public:
     QDateTime time{QDate(2026, 1, 5), QTime(9, 0, 0)};
 };
 
-// A player that plays nothing and records the calls it gets.
+// A player that plays nothing and logs every call it gets, reads included, so a test
+// can check their order. Its readings stay as set; its Stop ends the track at once, as
+// a real component may.
 class RecordingPlayer final : public Mp3Player {
 public:
     int Open(const QString &path, const QString &) override {
-        calls << QStringLiteral("Open ") + path;
-        return openStatus;
+        return log("Open " + path), openStatus;
     }
-    int Play() override {
-        calls << QStringLiteral("Play");
-        return playStatus;
-    }
-    void Pause() override { calls << QStringLiteral("Pause"); }
-    void Stop() override { calls << QStringLiteral("Stop"); }
-    qint32 Length() const override { return length; }
-    qint32 PositionRange() const override { return range; }
-    qint32 LeftVolume() const override { return left; }
-    qint32 RightVolume() const override { return right; }
+    int Play() override { return log("Play"), playStatus; }
+    void Pause() override { log("Pause"); }
+    void Stop() override { log("Stop"), Q_EMIT TrackEnded(); }
+    qint32 Length() const override { return log("Length"), length; }
+    qint32 PositionRange() const override { return log("PositionRange"), range; }
+    qint32 LeftVolume() const override { return log("LeftVolume"), left; }
+    qint32 RightVolume() const override { return log("RightVolume"), right; }
     int SetVolume(qint32 l, qint32 r) override {
-        left = l;
-        right = r;
-        calls << QStringLiteral("SetVolume %1 %2").arg(l).arg(r);
-        return 0;
+        return log(QStringLiteral("SetVolume %1 %2").arg(l).arg(r)), 0;
+    }
+    void log(const QString &call) const {
+        calls += (calls.isEmpty() ? QString() : QStringLiteral(", ")) + call;
     }
 
-    QStringList calls;
+    mutable QString calls;
     int openStatus = 0;
     int playStatus = 0;
     qint32 length = 185000;
