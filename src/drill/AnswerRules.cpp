@@ -2,8 +2,11 @@
 
 #include <limits>
 
-std::optional<qint16> parseAnswer(QStringView text) {
-    text = text.trimmed();
+std::optional<qint16> parseAnswer(QStringView typed) {
+    // A Chinese input method in full-width mode types "８" and "－": compatibility
+    // normalisation turns them into the ordinary digits and signs.
+    const QString normalised = typed.toString().normalized(QString::NormalizationForm_KC);
+    QStringView text = QStringView(normalised).trimmed();
     bool negative = false;
     if (!text.isEmpty() && (text.front() == u'+' || text.front() == u'-')) {
         negative = text.front() == u'-';

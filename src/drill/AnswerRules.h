@@ -16,8 +16,9 @@ enum class AnswerAction {
 };
 
 // A whole number from -32768 to 32767: optional spaces around it and an optional sign
-// straight before decimal digits; anything else gives no number.
-std::optional<qint16> parseAnswer(QStringView text);
+// straight before decimal digits, after compatibility normalisation (full-width forms
+// count as ordinary ones); anything else gives no number.
+std::optional<qint16> parseAnswer(QStringView typed);
 
 // The keypad's value after one more digit.
 qint32 appendDigit(qint32 value, int digit);

@@ -34,6 +34,7 @@ void Drill::NextQuestion() {
     m_state.OperandA = question.a;
     m_state.OperandB = question.b;
     m_state.Operation = question.operation;
+    m_questionCounted = false;
     m_ui.Text1->setText(questionText(question));
     m_ui.Text2->setText(QString());
     showNoPicture();
@@ -79,6 +80,11 @@ void Drill::CheckAnswer() {
 
 void Drill::answeredRight() {
     showPicture(Feedback::Right);
+    // Outside a test every right answer adds to the tally, as practice; in a test only
+    // the first, which is also the one that moves a free test on.
+    if (m_testRunning && m_questionCounted)
+        return;
+    m_questionCounted = true;
     ++m_state.CorrectCount;
     m_ui.Text5->setText(countText(m_state.CorrectCount));
     if (m_state.FreeTestRunning)

@@ -34,6 +34,9 @@ public:
           const QString &pictureDir, QObject *parent = nullptr);
 
     void NextQuestion();
+    // While a paced or free test runs, a question adds at most one to the count however
+    // often its right answer is entered, so the rate measures the child's speed.
+    void setTestRunning(bool running) { m_testRunning = running; }
 
 private:
     void CheckAnswer();
@@ -50,4 +53,6 @@ private:
     PracticeState &m_state;
     RandomSource &m_random;
     QString m_pictureDir;
+    bool m_testRunning = false;
+    bool m_questionCounted = false; // the question on show has added to the count
 };

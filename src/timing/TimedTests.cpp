@@ -67,15 +67,14 @@ void TimedTests::startPaced() {
     m_ui.Timer1->start();
     m_ui.Command4->setText(kStopCaption);
     m_ui.Command5->setEnabled(false);
-    startClock();
+    beginTest();
 }
 
 void TimedTests::stopPaced() {
     m_ui.Timer1->stop();
     m_ui.Command4->setText(kPacedCaption);
     m_ui.Command5->setEnabled(true);
-    m_ui.Timer2->stop();
-    reportRate();
+    endTest();
 }
 
 void TimedTests::startFree() {
@@ -84,21 +83,28 @@ void TimedTests::startFree() {
     m_ui.Command5->setText(kStopCaption);
     m_ui.Command4->setEnabled(false);
     m_drill.NextQuestion();
-    startClock();
+    beginTest();
 }
 
 void TimedTests::stopFree() {
     m_state.FreeTestRunning = false;
     m_ui.Command5->setText(kFreeCaption);
     m_ui.Command4->setEnabled(true);
-    m_ui.Timer2->stop();
-    reportRate();
+    endTest();
 }
 
-void TimedTests::startClock() {
+// What both tests do at their start and stop: the clock, the count, the rate.
+void TimedTests::beginTest() {
+    m_drill.setTestRunning(true);
     m_ui.Timer2->start();
     m_state.TestStartTime = m_clock.now();
     m_ui.Text5->clear();
+}
+
+void TimedTests::endTest() {
+    m_drill.setTestRunning(false);
+    m_ui.Timer2->stop();
+    reportRate();
 }
 
 void TimedTests::showClock() {

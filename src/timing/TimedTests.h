@@ -46,7 +46,8 @@ private:
     void stopPaced();
     void startFree();
     void stopFree();
-    void startClock();
+    void beginTest();
+    void endTest();
     void showClock();
     void reportRate();
 
