@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTranslator>
 
 void installChineseFonts(QApplication &app) {
@@ -22,4 +24,10 @@ void installQtTranslations(QApplication &app) {
     if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
+}
+
+void keepNoSettings() {
+    static const QTemporaryDir scratch; // removed when the program ends
+    for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, scratch.path());
 }

@@ -15,6 +15,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QStyle>
+#include <QStyleFactory>
 
 struct Form1::Owned {
     SeededRandomSource random;
@@ -63,6 +65,31 @@ void applyFractionalFontSizes(Ui::Form1 &ui) {
         setPointSize(key, 20.25);
 }
 
+// Buttons with a face colour of their own show it flat, inside a raised edge that sinks
+// when pressed; the window's own style would shade the colour into a gradient.
+void showFaceColoursFlat(QWidget *window) {
+    QStyle *flat = QStyleFactory::create(QStringLiteral("Windows"));
+    if (!flat)
+        return;
+    flat->setParent(window);
+    for (QPushButton *button : window->findChildren<QPushButton *>())
+        if (button->testAttribute(Qt::WA_SetPalette))
+            button->setStyle(flat);
+}
+
+// Tab enters an option group at its selected button, as in any option group; the arrow
+// keys then move the selection, which Qt's radio buttons do themselves.
+void tabIntoSelectedOption(QButtonGroup *group) {
+    const auto update = [group] {
+        const bool anySelected = group->checkedButton() != nullptr;
+        for (QAbstractButton *option : group->buttons())
+            option->setFocusPolicy(!anySelected || option->isChecked() ? Qt::StrongFocus
+                                                                       : Qt::ClickFocus);
+    };
+    QObject::connect(group, &QButtonGroup::buttonToggled, group, update);
+    update();
+}
+
 } // namespace
 
 void Form1::build(const Form1Services &services, const QString &pictureDir) {
@@ -78,6 +105,7 @@ void Form1::build(const Form1Services &services, const QString &pictureDir) {
         icon.addFile(QStringLiteral(":/icons/quenzo-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
     applyFractionalFontSizes(*m_ui);
+    showFaceColoursFlat(this);
 
     QAbstractButton *const keys[] = {
         m_ui->Command3_0, m_ui->Command3_1, m_ui->Command3_2, m_ui->Command3_3, m_ui->Command3_4,
@@ -87,6 +115,7 @@ void Form1::build(const Form1Services &services, const QString &pictureDir) {
     m_ui->Option1->setId(m_ui->Option1_0, 0);
     m_ui->Option1->setId(m_ui->Option1_1, 1);
     m_ui->Option1->setId(m_ui->Option1_2, 2);
+    tabIntoSelectedOption(m_ui->Option1);
 
     // Design-time timers; the load step disables both before either can tick.
     m_timer1.setObjectName(QStringLiteral("Timer1"));
@@ -100,8 +129,9 @@ void Form1::build(const Form1Services &services, const QString &pictureDir) {
     new TimedTests({m_ui->Command4, m_ui->Command5, m_ui->Option1, &m_timer1, &m_timer2,
                     m_ui->Text3, m_ui->Text4, m_ui->Text5},
                    m_state, *drill, *services.clock, this);
-    new PlayerPanel({m_ui->Command8, m_ui->Command9, m_ui->Command10, m_ui->Command11,
-                     m_ui->Command12, m_ui->Text6, m_ui->Text7, m_ui->HScroll1, m_ui->HScroll2},
+    new PlayerPanel({m_ui->Mp3Play1, m_ui->Command8, m_ui->Command9, m_ui->Command10,
+                     m_ui->Command11, m_ui->Command12, m_ui->Text6, m_ui->Text7, m_ui->HScroll1,
+                     m_ui->HScroll2},
                     m_state.LoopPlayback, *services.player, *services.openDialog, this);
 
     connect(m_ui->Command2, &QPushButton::clicked, this, &QWidget::close);

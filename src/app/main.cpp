@@ -8,6 +8,7 @@ int main(int argc, char *argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quenzo.quenzo"));
     installChineseFonts(app);
     installQtTranslations(app);
+    keepNoSettings();
 
     Form1 window;
     window.show();
