@@ -13,6 +13,68 @@ bool initLibrary() {
     return ok;
 }
 
+// Playback and scan parse the file alike. Tags are skipped by seeking past them, so a
+// large cover picture costs nothing; every rate comes out as 16-bit stereo.
+mpg123_handle *newHandle(long flags) {
+    mpg123_handle *handle = initLibrary() ? mpg123_new(nullptr, nullptr) : nullptr;
+    if (!handle)
+        return nullptr;
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2 | flags, 0);
+    mpg123_format_none(handle);
+    const long *rates = nullptr;
+    size_t count = 0;
+    mpg123_rates(&rates, &count);
+    for (size_t i = 0; i < count; ++i)
+        mpg123_format(handle, rates[i], MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    return handle;
+}
+
+// The rate of the first frame; 0 when libmpg123 finds no MPEG audio.
+long firstFrameRate(mpg123_handle *handle) {
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    return mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK ? rate : 0;
+}
+
+// libmpg123 trusts a first frame only once it has found the next one, so a file that
+// holds one frame alone is refused. Without that check any bytes that look like a frame
+// header pass, so it is dropped only when the frame found fills the file to its end.
+bool holdsOneWholeFrame(mpg123_handle *handle, qint64 fileSize) {
+    mpg123_frameinfo2 info{};
+    return mpg123_info2(handle, &info) == MPG123_OK &&
+           qint64(mpg123_framepos(handle)) + info.framesize == fileSize;
+}
+
+// The length an encoder's tag states, or -1 when there is none. Only LAME's tag gives
+// its encoder delay; without a tag libmpg123's length is a guess from the file's size.
+qint64 claimedFrames(mpg123_handle *handle) {
+    long delay = -1;
+    mpg123_getstate(handle, MPG123_ENC_DELAY, &delay, nullptr);
+    return delay >= 0 ? qint64(mpg123_length(handle)) : -1;
+}
+
+// The scan's reader: the file through QFile, failing every read once cancel is set, so
+// a scan of a large file stops within one read.
+struct CancellableFile {
+    QFile file;
+    const std::atomic_bool &cancel;
+
+    static mpg123_ssize_t read(void *self, void *buffer, size_t size) {
+        auto *in = static_cast<CancellableFile *>(self);
+        if (in->cancel)
+            return -1;
+        return mpg123_ssize_t(in->file.read(static_cast<char *>(buffer), qint64(size)));
+    }
+    static off_t seek(void *self, off_t offset, int whence) {
+        auto *in = static_cast<CancellableFile *>(self);
+        const qint64 base = whence == SEEK_CUR   ? in->file.pos()
+                            : whence == SEEK_END ? in->file.size()
+                                                 : 0;
+        return in->file.seek(base + offset) ? off_t(in->file.pos()) : off_t(-1);
+    }
+};
+
 } // namespace
 
 Mp3Decoder::Mp3Decoder() = default;
@@ -29,6 +91,7 @@ void Mp3Decoder::close() {
     }
     m_rate = 0;
     m_lengthFrames = 0;
+    m_flags = 0;
     m_ended = true;
 }
 
@@ -50,48 +113,24 @@ PlayerStatus Mp3Decoder::open(const QString &path) {
         return PlayerStatus::Unreadable;
     if (info.size() == 0)
         return PlayerStatus::EmptyFile;
-    if (!initLibrary())
-        return PlayerStatus::Unreadable;
 
-    m_handle = mpg123_new(nullptr, nullptr);
+    const QByteArray name = QFile::encodeName(path);
+    for (const long flags : {0L, long(MPG123_NO_READAHEAD)}) {
+        m_handle = newHandle(flags);
+        if (!m_handle)
+            return PlayerStatus::Unreadable;
+        m_flags = flags;
+        // The file was readable a moment ago, so a failure here means data libmpg123 refuses.
+        m_rate = mpg123_open(m_handle, name.constData()) == MPG123_OK
+                     ? int(firstFrameRate(m_handle))
+                     : 0;
+        if (m_rate > 0 && (flags == 0 || holdsOneWholeFrame(m_handle, info.size())))
+            break;
+        close();
+    }
     if (!m_handle)
-        return PlayerStatus::Unreadable;
-    mpg123_param(m_handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    // The file was readable a moment ago, so a failure here means data libmpg123 refuses.
-    if (mpg123_open_fixed(m_handle, QFile::encodeName(path).constData(), MPG123_STEREO,
-                          MPG123_ENC_SIGNED_16) != MPG123_OK) {
-        close();
         return PlayerStatus::NotMp3;
-    }
-    long rate = 0;
-    int channels = 0;
-    int encoding = 0;
-    if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
-        close();
-        return PlayerStatus::NotMp3;
-    }
-    // A Xing header states the length before any scan; a file cut short (or gone bad
-    // after its first frames) still claims it, so a scan that finds less means frames are
-    // missing. Without the header the length is only an estimate and proves nothing.
-    long accurate = 0;
-    mpg123_getstate(m_handle, MPG123_ACCURATE, &accurate, nullptr);
-    const off_t claimed = accurate ? mpg123_length(m_handle) : -1;
-    if (mpg123_scan(m_handle) != MPG123_OK) {
-        close();
-        return PlayerStatus::Corrupt;
-    }
-    const off_t length = mpg123_length(m_handle);
-    if (length <= 0) {
-        close();
-        return PlayerStatus::Corrupt;
-    }
-    const off_t oneFrame = mpg123_spf(m_handle) > 0 ? mpg123_spf(m_handle) : 1152;
-    if (claimed > 0 && length + oneFrame < claimed) {
-        close();
-        return PlayerStatus::Truncated;
-    }
-    m_rate = int(rate);
-    m_lengthFrames = length;
+    m_lengthFrames = qMax<qint64>(mpg123_length(m_handle), 0);
     m_ended = false;
     return PlayerStatus::Ok;
 }
@@ -105,12 +144,8 @@ qint64 Mp3Decoder::readFrames(qint16 *dst, qint64 frames) {
                         size_t(frames - got) * BytesPerFrame, &done);
         got += qint64(done) / BytesPerFrame;
         if (err == MPG123_NEW_FORMAT) {
-            long rate = 0;
-            int channels = 0;
-            int encoding = 0;
             // A stream that changes its rate midway cannot go on through the same output.
-            if (mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK ||
-                rate != m_rate)
+            if (firstFrameRate(m_handle) != m_rate)
                 m_ended = true;
         } else if (err != MPG123_OK) {
             m_ended = true; // the end of the data, or data that no longer decodes
@@ -119,4 +154,31 @@ qint64 Mp3Decoder::readFrames(qint16 *dst, qint64 frames) {
         }
     }
     return got;
+}
+
+Mp3Decoder::Scan Mp3Decoder::scan(const QString &path, long flags, const std::atomic_bool &cancel) {
+    CancellableFile in{QFile(path), cancel};
+    if (!in.file.open(QIODevice::ReadOnly))
+        return {PlayerStatus::Unreadable};
+    mpg123_handle *handle = newHandle(flags);
+    if (!handle)
+        return {};
+    Scan result;
+    if (mpg123_replace_reader_handle(handle, &CancellableFile::read, &CancellableFile::seek,
+                                     nullptr) == MPG123_OK &&
+        mpg123_open_handle(handle, &in) == MPG123_OK && firstFrameRate(handle) > 0) {
+        // A file cut short (or gone bad after its first frames) still claims its tag's
+        // length, so a scan that finds less means frames are missing.
+        const qint64 claimed = claimedFrames(handle);
+        const qint64 oneFrame = mpg123_spf(handle) > 0 ? mpg123_spf(handle) : 1152;
+        const bool scanned = mpg123_scan(handle) == MPG123_OK && !cancel;
+        result.lengthFrames = scanned ? qMax<qint64>(mpg123_length(handle), 0) : 0;
+        if (result.lengthFrames > 0)
+            result.status = claimed > 0 && result.lengthFrames + oneFrame < claimed
+                                ? PlayerStatus::Truncated
+                                : PlayerStatus::Ok;
+    }
+    mpg123_close(handle);
+    mpg123_delete(handle);
+    return result;
 }

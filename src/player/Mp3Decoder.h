@@ -5,11 +5,15 @@
 
 #include <QString>
 
+#include <atomic>
+
 struct mpg123_handle_struct;
 
 // One MP3 file decoded by libmpg123 into 16-bit stereo at the file's own rate (mono
-// comes out on both channels). open() checks the file well enough that a failure shows
-// up there and not in the middle of playback; bad data later on simply ends the stream.
+// comes out on both channels). open() reads only the start of the file, so it is quick
+// whatever the file's size: it refuses what is not an MP3 stream and estimates the
+// length. The exact length, and whether frames are missing, take a pass over the whole
+// file: scan(), which a worker thread runs.
 class Mp3Decoder final : public PcmSource {
 public:
     Mp3Decoder();
@@ -19,10 +23,20 @@ public:
 
     PlayerStatus open(const QString &path);
     int sampleRate() const { return m_rate; }
-    // Exact, from a scan of every frame, with encoder delay and padding removed.
+    // The length an encoder's tag states, else an estimate from the file's size.
     qint64 lengthFrames() const { return m_lengthFrames; }
+    // The libmpg123 flags open() needed, which scan() must use too.
+    long openFlags() const { return m_flags; }
 
     qint64 readFrames(qint16 *dst, qint64 frames) override;
+
+    struct Scan {
+        PlayerStatus status = PlayerStatus::Corrupt;
+        qint64 lengthFrames = 0; // exact, with encoder delay and padding removed
+    };
+    // Reads every frame of a file that open() accepted. Thread-safe; gives up with
+    // Corrupt as soon as cancel is set.
+    static Scan scan(const QString &path, long flags, const std::atomic_bool &cancel);
 
 private:
     void close();
@@ -30,5 +44,6 @@ private:
     mpg123_handle_struct *m_handle = nullptr;
     int m_rate = 0;
     qint64 m_lengthFrames = 0;
+    long m_flags = 0;
     bool m_ended = false;
 };

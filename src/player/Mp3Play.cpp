@@ -2,8 +2,7 @@
 
 #include "player/GainDevice.h"
 #include "player/Mp3Decoder.h"
-
-#include <QFileInfo>
+#include "player/PlayerRules.h"
 
 #include <algorithm>
 #include <limits>
@@ -17,6 +16,7 @@ Mp3Play::Mp3Play(SoundOutputFactory makeOutput, Options options, QObject *parent
     m_endTimer.setSingleShot(true);
     m_endTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_endTimer, &QTimer::timeout, this, &Mp3Play::checkEnd);
+    connect(&m_scanner, &LengthScanner::scanned, this, &Mp3Play::onScanned);
 }
 
 Mp3Play::Mp3Play(SoundOutputFactory makeOutput, QObject *parent)
@@ -31,30 +31,46 @@ Mp3Play::~Mp3Play() {
     }
 }
 
-Mp3Play::FileIdentity Mp3Play::identify(const QString &path) {
-    const QFileInfo info(path);
-    return {info.absoluteFilePath(), info.size(), info.lastModified()};
-}
-
 int Mp3Play::Open(const QString &path, const QString &) {
+    const FileIdentity file = FileIdentity::of(path);
     // The file that is paused stays where it is, so the next Play resumes it.
-    if (m_state == State::Paused && identify(path) == m_file)
+    if (m_state == State::Paused && file == m_file)
         return int(PlayerStatus::Ok);
     releaseOutput();
     m_decoder = std::make_unique<Mp3Decoder>();
-    const PlayerStatus status = m_decoder->open(path);
+    PlayerStatus status = m_decoder->open(path);
+    // A file scanned before is known whole or broken; any other starts its scan here.
+    const Mp3Decoder::Scan *scan =
+        status == PlayerStatus::Ok ? m_scanner.lookUp(file, m_decoder->openFlags()) : nullptr;
+    if (scan)
+        status = scan->status;
     if (status != PlayerStatus::Ok) {
         m_decoder.reset();
-        m_state = State::Empty;
         m_rate = 0;
         m_lengthFrames = 0;
+        setState(State::Empty);
         return int(status);
     }
-    m_file = identify(path);
+    m_file = file;
     m_rate = m_decoder->sampleRate();
-    m_lengthFrames = m_decoder->lengthFrames();
-    m_state = State::Opened;
+    m_lengthFrames = scan ? scan->lengthFrames : m_decoder->lengthFrames();
+    setState(State::Opened);
     return int(PlayerStatus::Ok);
+}
+
+// A scan that ends while its file is open gives the exact length, or stops a file that
+// turns out broken; for any other file it is only remembered.
+void Mp3Play::onScanned(const FileIdentity &file, const Mp3Decoder::Scan &result) {
+    if (file != m_file || m_state == State::Empty)
+        return;
+    if (result.status == PlayerStatus::Ok) {
+        m_lengthFrames = result.lengthFrames;
+    } else {
+        releaseOutput();
+        m_decoder.reset();
+        setState(State::Empty);
+    }
+    Q_EMIT FileChecked(file.path, int(result.status));
 }
 
 int Mp3Play::Play() {
@@ -64,7 +80,7 @@ int Mp3Play::Play() {
         return int(PlayerStatus::Ok);
     case State::Paused:
         m_output->resume();
-        m_state = State::Playing;
+        setState(State::Playing);
         m_positionTimer.start();
         return int(PlayerStatus::Ok);
     case State::Opened:
@@ -77,10 +93,10 @@ int Mp3Play::Play() {
     connect(m_output, &SoundOutput::failed, this, &Mp3Play::finishTrack);
     if (!m_output->start(m_device)) {
         releaseOutput();
-        m_state = State::Empty;
+        setState(State::Empty);
         return int(PlayerStatus::NoSoundDevice);
     }
-    m_state = State::Playing;
+    setState(State::Playing);
     m_positionTimer.start();
     return int(PlayerStatus::Ok);
 }
@@ -93,20 +109,17 @@ void Mp3Play::Pause() {
     m_output->suspend();
     m_positionTimer.stop();
     m_endTimer.stop();
-    m_state = State::Paused;
+    setState(State::Paused);
 }
 
 void Mp3Play::Stop() {
     releaseOutput();
     m_decoder.reset();
-    m_state = State::Empty;
+    setState(State::Empty);
 }
 
 qint32 Mp3Play::Length() const {
-    if (m_rate <= 0)
-        return 0;
-    const qint64 ms = (m_lengthFrames * 1000 + m_rate / 2) / m_rate;
-    return qint32(std::min<qint64>(ms, std::numeric_limits<qint32>::max()));
+    return lengthMs(m_lengthFrames, m_rate);
 }
 
 qint32 Mp3Play::PositionRange() const {
@@ -119,6 +132,24 @@ int Mp3Play::SetVolume(qint32 left, qint32 right) {
     if (m_device)
         m_device->setVolume(m_left, m_right);
     return 0;
+}
+
+PlayState Mp3Play::state() const {
+    switch (m_state) {
+    case State::Playing:
+        return PlayState::Playing;
+    case State::Paused:
+        return PlayState::Paused;
+    default:
+        return PlayState::Stopped;
+    }
+}
+
+void Mp3Play::setState(State state) {
+    const PlayState before = this->state();
+    m_state = state;
+    if (this->state() != before)
+        Q_EMIT StateChanged(this->state());
 }
 
 void Mp3Play::tick() {
@@ -144,7 +175,7 @@ void Mp3Play::finishTrack() {
         return;
     Q_EMIT PositionChanged(heardFrames());
     releaseOutput();
-    m_state = State::Empty;
+    setState(State::Empty);
     // Last: the handler may open and play the next track from inside this call.
     Q_EMIT TrackEnded();
 }

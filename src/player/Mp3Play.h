@@ -1,9 +1,9 @@
 #pragma once
 
+#include "player/LengthScanner.h"
 #include "player/Mp3Player.h"
 #include "player/SoundOutput.h"
 
-#include <QDateTime>
 #include <QPointer>
 #include <QTimer>
 
@@ -18,6 +18,9 @@ class Mp3Decoder;
 //
 // A track ends when everything decoded has been heard, not when decoding stops: the
 // output is fed silence meanwhile, so its last buffer is not cut off.
+//
+// Open reads only the start of the file; the exact length comes from a scan on a worker
+// thread (LengthScanner), once per unchanged file, and FileChecked says when it is known.
 class Mp3Play final : public Mp3Player {
     Q_OBJECT
 public:
@@ -38,18 +41,13 @@ public:
     qint32 LeftVolume() const override { return m_left; }
     qint32 RightVolume() const override { return m_right; }
     int SetVolume(qint32 left, qint32 right) override;
+    PlayState state() const override;
 
 private:
     enum class State { Empty, Opened, Playing, Paused };
 
-    struct FileIdentity {
-        QString path;
-        qint64 size = -1;
-        QDateTime modified;
-        bool operator==(const FileIdentity &) const = default;
-    };
-    static FileIdentity identify(const QString &path);
-
+    void setState(State state);
+    void onScanned(const FileIdentity &file, const Mp3Decoder::Scan &result);
     void tick();
     void checkEnd();
     void finishTrack();
@@ -72,4 +70,5 @@ private:
     qint32 m_right = 1000;
     QTimer m_positionTimer;
     QTimer m_endTimer;
+    LengthScanner m_scanner;
 };

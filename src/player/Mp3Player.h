@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+enum class PlayState { Stopped, Playing, Paused };
+
 // The MP3 player component the panel drives. Events arrive on the window's thread.
 class Mp3Player : public QObject {
     Q_OBJECT
@@ -16,16 +18,23 @@ public:
     virtual int Play() = 0;
     virtual void Pause() = 0;
     virtual void Stop() = 0;
-    virtual qint32 Length() const = 0; // milliseconds
+    // Milliseconds; until FileChecked, an estimate where the file states no length.
+    virtual qint32 Length() const = 0;
     // PositionChanged's value divided by this is the fraction of the track heard.
     virtual qint32 PositionRange() const = 0;
     // Volumes run from 0 (silent) to 32000 (as recorded).
     virtual qint32 LeftVolume() const = 0;
     virtual qint32 RightVolume() const = 0;
     virtual int SetVolume(qint32 left, qint32 right) = 0;
+    // What the component's face shows.
+    virtual PlayState state() const = 0;
 
 Q_SIGNALS:
     void PositionChanged(qint32 position);
     // Once per track, after its last sample has been heard.
     void TrackEnded();
+    // The opened file has been read to its end: with status 0 Length() is now exact;
+    // otherwise the file is broken, playing it has stopped and status says why.
+    void FileChecked(const QString &path, int status);
+    void StateChanged(PlayState state);
 };

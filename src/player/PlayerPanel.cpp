@@ -2,9 +2,11 @@
 
 #include "player/Mp3Player.h"
 #include "player/OpenDialog.h"
+#include "player/PlayerFace.h"
 #include "player/PlayerRules.h"
+#include "player/ReadOut.h"
 
-#include <QLineEdit>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
@@ -42,6 +44,9 @@ PlayerPanel::PlayerPanel(const PlayerWidgets &widgets, qint16 &loopPlayback, Mp3
     connect(m_ui.HScroll2, &QScrollBar::valueChanged, this, &PlayerPanel::onVolumeChanged);
     connect(&m_player, &Mp3Player::PositionChanged, this, &PlayerPanel::onPositionChanged);
     connect(&m_player, &Mp3Player::TrackEnded, this, &PlayerPanel::onTrackEnded);
+    connect(&m_player, &Mp3Player::FileChecked, this, &PlayerPanel::onFileChecked);
+    connect(&m_player, &Mp3Player::StateChanged, this, &PlayerPanel::showFace);
+    showFace(m_player.state());
 }
 
 void PlayerPanel::onOpenClicked() {
@@ -57,7 +62,7 @@ void PlayerPanel::onPlayClicked() {
         return reportFailure(status, path);
     readBackVolume(m_ui.HScroll1, m_player.LeftVolume());
     readBackVolume(m_ui.HScroll2, m_player.RightVolume());
-    m_ui.Text6->setText(*FormatMinSec(m_player.Length()));
+    m_ui.Text6->showText(*FormatMinSec(m_player.Length()));
 }
 
 void PlayerPanel::onPauseClicked() {
@@ -93,12 +98,25 @@ void PlayerPanel::onPositionChanged(qint32 value) {
     if (!ms)
         return;
     if (const auto text = FormatMinSec(*ms))
-        m_ui.Text7->setText(*text);
+        m_ui.Text7->showText(*text);
 }
 
 void PlayerPanel::onTrackEnded() {
     if (m_loopPlayback == LoopOn)
         m_ui.Command9->click();
+}
+
+// The length shown at Play was the file's own claim or an estimate; this is the exact one,
+// or the news that the file is broken.
+void PlayerPanel::onFileChecked(const QString &path, int status) {
+    if (status != 0)
+        return reportFailure(status, path);
+    m_ui.Text6->showText(*FormatMinSec(m_player.Length()));
+}
+
+void PlayerPanel::showFace(PlayState state) {
+    m_ui.Mp3Play1->setPixmap(playerFacePicture(state, m_ui.Mp3Play1->contentsRect().size()));
+    m_ui.Mp3Play1->setAccessibleName(playerFaceName(state));
 }
 
 void PlayerPanel::reportFailure(int status, const QString &path) {

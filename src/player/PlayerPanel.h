@@ -1,23 +1,26 @@
 #pragma once
 
+#include "player/Mp3Player.h"
+
 #include <QObject>
 
 #include <functional>
 
-class Mp3Player;
 class OpenDialog;
-class QLineEdit;
+class QLabel;
 class QPushButton;
 class QScrollBar;
+class ReadOut;
 
 struct PlayerWidgets {
+    QLabel *Mp3Play1 = nullptr;       // the component's face
     QPushButton *Command8 = nullptr;  // open
     QPushButton *Command9 = nullptr;  // play
     QPushButton *Command10 = nullptr; // pause
     QPushButton *Command11 = nullptr; // stop
     QPushButton *Command12 = nullptr; // loop
-    QLineEdit *Text6 = nullptr;       // track length
-    QLineEdit *Text7 = nullptr;       // position
+    ReadOut *Text6 = nullptr;         // track length
+    ReadOut *Text7 = nullptr;         // position
     QScrollBar *HScroll1 = nullptr;   // left volume
     QScrollBar *HScroll2 = nullptr;   // right volume
 };
@@ -46,7 +49,9 @@ private:
     void onVolumeChanged();
     void onPositionChanged(qint32 value);
     void onTrackEnded();
+    void onFileChecked(const QString &path, int status);
 
+    void showFace(PlayState state);
     void reportFailure(int status, const QString &path);
     static void readBackVolume(QScrollBar *slider, qint32 volume);
 

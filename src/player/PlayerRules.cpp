@@ -35,6 +35,13 @@ std::optional<QString> FormatMinSec(double milliseconds) {
     return QStringLiteral("%1分%2秒").arg(minutes).arg(seconds);
 }
 
+qint32 lengthMs(qint64 frames, int sampleRate) {
+    if (sampleRate <= 0)
+        return 0;
+    const qint64 ms = (frames * 1000 + sampleRate / 2) / sampleRate;
+    return qint32(std::min<qint64>(ms, std::numeric_limits<qint32>::max()));
+}
+
 qint32 sliderToVolume(int sliderValue) {
     return std::clamp(sliderValue * SliderFactor, 0, VolumeMax);
 }

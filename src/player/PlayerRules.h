@@ -12,6 +12,10 @@
 // minutes and the seconds left over, truncated. Empty when t does not fit 32 bits.
 std::optional<QString> FormatMinSec(double milliseconds);
 
+// A track's length in milliseconds, rounded to the nearest and kept within 32 bits; 0 for
+// no rate.
+qint32 lengthMs(qint64 frames, int sampleRate);
+
 // The component's volume for one channel from a slider value (1 to 320).
 qint32 sliderToVolume(int sliderValue);
 
