@@ -11,7 +11,7 @@ start_test_services() {
 
     # Xvfb picks a free display number itself and writes it to the pipe.
     exec {fd}<> <(:)
-    Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+    Xvfb -displayfd "$fd" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
     _xvfb_pid=$!
     local n=""
     read -r -t 20 -u "$fd" n || true

@@ -134,5 +134,5 @@ void Drill::showPicture(Feedback feedback) {
 
 void Drill::showNoPicture() {
     m_ui.Picture1->clear();
-    m_ui.Picture1->setAccessibleName(QString());
+    m_ui.Picture1->setAccessibleName(QStringLiteral("没有图片")); // a focused box says something
 }

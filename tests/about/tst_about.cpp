@@ -1,3 +1,4 @@
+// The registry layer, the system-information launcher and the About dialog.
 #include "about/AboutServices.h"
 #include "about/GetKeyValue.h"
 #include "about/StartSysInfo.h"
@@ -10,24 +11,26 @@ namespace {
 using B = QByteArray;
 const QStringList Unavailable{"Tovi|此时系统信息不可用"};
 
-// Answers like advapi32, names in any case. Write rights are left to the system rows: Linux
-// refuses them as Windows does to an ordinary user.
+// Answers like advapi32, names in any case, one key open at a time.
 struct FakeRegistry : Registry {
-    QMap<B, QMap<B, QPair<quint32, B>>> keys; // in upper case
+    QMap<B, QPair<quint32, B>> values; // "KEY|VALUE" in upper case
     B open;
     RegStatus openKey(RegKey root, const B &key, quint32, quint32, RegKey &result) override {
-        result = root == Reg::LocalMachine && keys.contains(open = key.toUpper());
+        open = key.toUpper() + '|';
+        result = root == Reg::LocalMachine &&
+                 std::any_of(values.keyBegin(), values.keyEnd(),
+                             [this](const B &k) { return k.startsWith(open); });
         return result ? Reg::Success : Reg::FileNotFound;
     }
     RegStatus queryValue(RegKey key, const B &name, quint32 &type, char *data,
                          quint32 &length) override {
-        const auto [kind, value] = keys.value(open).value(name.toUpper(), {0, "none"});
-        if (key != 1 || value == "none")
+        const auto found = values.constFind(open + name.toUpper());
+        if (key != 1 || found == values.cend())
             return Reg::FileNotFound;
-        type = kind;
-        if (std::exchange(length, quint32(value.size())) < length)
+        type = found->first;
+        if (std::exchange(length, quint32(found->second.size())) < length)
             return Reg::MoreData;
-        std::copy(value.cbegin(), value.cend(), data);
+        std::copy(found->second.cbegin(), found->second.cend(), data);
         return Reg::Success;
     }
     RegStatus closeKey(RegKey key) override { return open.clear(), key == 1 ? 0 : 6; }
@@ -43,9 +46,16 @@ std::unique_ptr<AboutServices> services(QStringList &messages, Registry *registr
     };
     return about;
 }
+
+// PATH names only the given folder while this lives.
+struct OnlyOnPath {
+    explicit OnlyOnPath(const QString &dir) { qputenv("PATH", QFile::encodeName(dir)); }
+    ~OnlyOnPath() { qputenv("PATH", old); }
+    const B old = qgetenv("PATH");
+};
 } // namespace
 
-class AboutTest : public QObject {
+class tst_about : public QObject {
     Q_OBJECT
 private slots:
     void keyValue_data() {
@@ -63,18 +73,19 @@ private slots:
     }
     void keyValue() {
         QFETCH(quint32, type);
+        QFETCH(QByteArray, data);
         QFETCH(QString, expected);
         FakeRegistry registry;
-        QFETCH(QByteArray, data);
-        registry.keys["K"]["V"] = {type, data};
+        registry.values["K|V"] = {type, data};
         QString value = "passed";
         QCOMPARE(GetKeyValue(registry, Reg::LocalMachine, "k", "v", value), expected != "failed");
         QCOMPARE(value, expected == "failed" ? "" : expected);
         QVERIFY(registry.open.isEmpty()); // closed again
     }
 
-    // The tool's and the folder key's values, %1 the row's folder, or the system's registry
-    // with PATH there; the programs written there ('-': not executable), and the one started.
+    // The tool's and the folder key's values (%1 the row's folder), or the Linux layer
+    // finding a tool on PATH; the programs put there ('-': not executable; '!': starting it
+    // throws) and the one started.
     void startSysInfo_data() {
         for (const char *column : {"path", "msinfo", "started"})
             QTest::addColumn<QString>(column);
@@ -90,6 +101,7 @@ private slots:
         row("second, a folder", "", "%1", "", {"MSINFO32.EXE/x"});
         row("neither", "", "", "", {"MSINFO32.EXE"});
         row("first will not start", "%1/none", "", "", {});
+        row("starting throws", "%1/.s", "", "", {"!.s"});
         row("system: hardinfo first", "system", "", "hardinfo", {"kinfocenter", "hardinfo"});
         row("system: not executable", "system", "", "kinfocenter", {"-hardinfo", "kinfocenter"});
         row("system: neither", "system", "", "", {"-hardinfo"});
@@ -101,24 +113,25 @@ private slots:
         QFETCH(QStringList, programs);
         QTemporaryDir dir;
         for (const QString &name : programs) { // builtins only, as PATH is bare
-            QFile script(dir.filePath(name.sliced(name.startsWith('-'))));
+            QFile script(dir.filePath(name.sliced(name.startsWith('-') || name.startsWith('!'))));
             QVERIFY(QDir().mkpath(QFileInfo(script).path()) && script.open(QIODevice::WriteOnly));
             script.write("#!/bin/sh\n: >\"$0.started\"\n");
             QVERIFY(name.startsWith('-') ||
                     script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
         }
-        const QByteArray oldPath = qgetenv("PATH");
-        const auto restorePath = qScopeGuard([&oldPath] { qputenv("PATH", oldPath); });
-        qputenv("PATH", QFile::encodeName(dir.path()));
+        const OnlyOnPath onPath(dir.path());
         auto *registry = path == "system" ? nullptr : new FakeRegistry;
-        const B tools = "SOFTWARE\\MICROSOFT\\SHARED TOOLS";
-        for (auto [key, name, value] : {std::tuple{tools + "\\MSINFO", "PATH", path},
-                                        {tools + " LOCATION", "MSINFO", msinfo}})
-            if (registry && !value.isEmpty())
-                registry->keys[key][name] = {Reg::Sz,
-                                             QFile::encodeName(value.replace("%1", dir.path()))};
+        for (auto [value, text] :
+             {std::pair{B("SOFTWARE\\MICROSOFT\\SHARED TOOLS\\MSINFO|PATH"), path},
+              {"SOFTWARE\\MICROSOFT\\SHARED TOOLS LOCATION|MSINFO", msinfo}})
+            if (registry && !text.isEmpty())
+                registry->values[value] = {Reg::Sz,
+                                           QFile::encodeName(text.replace("%1", dir.path()))};
         QStringList messages;
-        StartSysInfo(*services(messages, registry), nullptr);
+        auto about = services(messages, registry);
+        if (!programs.filter("!").isEmpty())
+            about->startProgram = [](const QString &) -> bool { throw std::runtime_error("no"); };
+        StartSysInfo(*about, nullptr);
         if (!started.isEmpty())
             QTRY_VERIFY(QFile::exists(dir.filePath(started) + ".started"));
         QCOMPARE(messages, started.isEmpty() ? Unavailable : QStringList());
@@ -138,9 +151,9 @@ private slots:
         QStringList messages;
         const auto about = services(messages, new FakeRegistry);
         frmAbout dialog(*about);
-        QCOMPARE(dialog.windowTitle(), "关于 Tovi");
-        QCOMPARE(dialog.findChild<QLabel *>("lblVersion")->text(), "版本 1.0.0");
-        QCOMPARE(dialog.findChild<QLabel *>("lblTitle")->text(), "Tovi");
+        QCOMPARE(dialog.windowTitle() + dialog.findChild<QLabel *>("lblVersion")->text() +
+                     dialog.findChild<QLabel *>("lblTitle")->text(),
+                 "关于 Tovi版本 1.0.0Tovi");
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(QApplication::focusWidget(), dialog.findChild<QPushButton *>("cmdOK"));
@@ -151,5 +164,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(AboutTest)
+QTEST_MAIN(tst_about)
 #include "tst_about.moc"

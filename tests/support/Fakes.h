@@ -1,88 +1,223 @@
 #pragma once
+// Fakes for what varies (randomness, time, the player component, its sound output, the
+// file dialog) and the whole window on them, driven by steps a reader knows.
 
+#include "about/AboutServices.h"
+#include "app/Form1.h"
+#include "drill/Drill.h"
 #include "drill/RandomSource.h"
-#include "player/Mp3Player.h"
+#include "player/Mp3Play.h"
 #include "player/OpenDialog.h"
+#include "player/PlayerPanel.h"
+#include "player/SoundOutput.h"
 #include "timing/Clock.h"
+#include "ui_Form1.h"
 
-#include <QString>
+#include <QtTest>
 
 #include <deque>
 
-// Draws exactly the values queued, then 0.
-class QueuedRandom final : public RandomSource {
-public:
+// Draws exactly the values queued, then 0; counts every draw.
+struct QueuedRandom final : RandomSource {
     void seed(quint64) override {}
     float draw() override {
-        if (draws.empty())
-            return 0.0f;
-        float r = draws.front();
-        draws.pop_front();
+        ++drawn;
+        const float r = draws.empty() ? 0.0f : draws.front();
+        if (!draws.empty())
+            draws.pop_front();
         return r;
     }
-    // Queues the three draws that make the question a (op) b.
     void queueQuestion(int a, int b, int operation) {
-        draws.push_back(a / 10.0f + 0.01f);
-        draws.push_back(b / 10.0f + 0.01f);
-        draws.push_back(operation / 10.0f + 0.01f);
+        for (const int digit : {a, b, operation})
+            draws.push_back(digit / 10.0f + 0.01f);
     }
     std::deque<float> draws;
+    int drawn = 0;
 };
 
-// The real generator on the test's own seed: the window's seed from the wall clock is
-// ignored, so a seed gives the same questions in every run.
-class FixedSeedRandom final : public RandomSource {
-public:
-    explicit FixedSeedRandom(quint64 seed) { source.seed(seed); }
-    void seed(quint64) override {}
-    float draw() override { return source.draw(); }
-    SeededRandomSource source;
-};
-
-class SetClock final : public Clock {
-public:
+struct SetClock final : Clock {
     QDateTime now() const override { return time; }
     QDateTime time{QDate(2026, 1, 5), QTime(9, 0, 0)};
 };
 
-// A player that plays nothing and logs every call it gets, reads included, so a test
-// can check their order. Its readings stay as set; its Stop ends the track at once, as
-// a real component may.
-class RecordingPlayer final : public Mp3Player {
-public:
-    int Open(const QString &path, const QString &) override {
-        return log("Open " + path), openStatus;
-    }
-    int Play() override { return log("Play"), playStatus; }
+// Plays nothing and logs every call, reads included; its readings stay as set.
+struct RecordingPlayer final : Mp3Player {
+    int Open(const QString &path, const QString &) override { return log("Open " + path), open; }
+    int Play() override { return log("Play"), play; }
     void Pause() override { log("Pause"); }
-    void Stop() override { log("Stop"), Q_EMIT TrackEnded(); }
+    void Stop() override { log("Stop"), Q_EMIT TrackEnded(); } // as a real component may
     qint32 Length() const override { return log("Length"), length; }
     qint32 PositionRange() const override { return log("PositionRange"), range; }
     qint32 LeftVolume() const override { return log("LeftVolume"), left; }
     qint32 RightVolume() const override { return log("RightVolume"), right; }
     int SetVolume(qint32 l, qint32 r) override {
-        return log(QStringLiteral("SetVolume %1 %2").arg(l).arg(r)), 0;
+        return log(QString("SetVolume %1 %2").arg(l).arg(r)), 0;
     }
-    void log(const QString &call) const {
-        calls += (calls.isEmpty() ? QString() : QStringLiteral(", ")) + call;
-    }
+    PlayState state() const override { return PlayState::Stopped; }
+    void log(const QString &call) const { calls += (calls.isEmpty() ? "" : ", ") + call; }
 
     mutable QString calls;
-    int openStatus = 0;
-    int playStatus = 0;
-    qint32 length = 185000;
-    qint32 range = 1000;
-    qint32 left = 1000;
-    qint32 right = 1000;
+    int open = 0, play = 0;
+    qint32 length = 185000, range = 1000, left = 1000, right = 1000;
 };
 
-class ScriptedDialog final : public OpenDialog {
-public:
+struct ScriptedDialog final : OpenDialog {
     void setFilter(const QString &f) override { filter = f; }
     void ShowOpen() override { ++shown; }
     QString FileName() const override { return fileName; }
-
-    QString filter;
-    QString fileName;
+    QString filter, fileName;
     int shown = 0;
+};
+
+// A sound output played by hand: play() pulls that much audio, an odd number of bytes,
+// and counts it heard, with each channel's loudness.
+struct FakeOutput final : SoundOutput {
+    inline static bool available = true; // false: there is no sound device
+    bool start(QIODevice *s) override { return source = available ? s : nullptr, available; }
+    void suspend() override { suspended = true; }
+    void resume() override { suspended = false; }
+    void stop() override { source = nullptr; }
+    qint64 processedUSecs() const override { return heard * 1000000 / rate; }
+    void play(int ms) {
+        if (!source || suspended)
+            return;
+        const QByteArray pcm = source->read(qint64(rate) * ms / 1000 * 4 + 3);
+        QCOMPARE(pcm.size() % 4, 0); // whole frames only: half a frame swaps the channels
+        const auto *s = reinterpret_cast<const qint16 *>(pcm.constData());
+        for (qsizetype i = 0; i < pcm.size() / 2; ++i)
+            loudness[i % 2] += double(s[i]) * s[i];
+        heard += pcm.size() / 4;
+    }
+    QIODevice *source = nullptr;
+    qint64 heard = 0, rate = 0;
+    bool suspended = false;
+    double loudness[2] = {0, 0};
+};
+
+// The real component, its sound output played by hand.
+struct HandPlayed {
+    HandPlayed() {
+        QObject::connect(&player, &Mp3Player::PositionChanged, &player,
+                         [this](qint32 v) { positions << v; });
+        QObject::connect(&player, &Mp3Player::TrackEnded, &player, [this] { ++ends; });
+    }
+    FakeOutput *output() { return outputs.isEmpty() ? nullptr : outputs.last().data(); }
+    bool playToEnd() { // a step at a time, each seen by the component's position timer
+        const int before = ends;
+        for (int step = 0; step < 600 && ends == before && output(); ++step) {
+            const qsizetype seen = positions.size();
+            output()->play(100);
+            if (!QTest::qWaitFor([&] { return positions.size() > seen || ends > before; }, 5000))
+                return false;
+        }
+        return ends == before + 1;
+    }
+    QList<QPointer<FakeOutput>> outputs;
+    QList<qint32> positions;
+    int ends = 0;
+    Mp3Play player{
+        [this](int rate) { return outputs << new FakeOutput, output()->rate = rate, output(); },
+        Mp3Play::Options{5}};
+};
+
+inline QByteArray bytesOf(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+inline bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Any characters, each as a key press that types it, as from an input method.
+inline void typeText(QWidget *box, const QString &text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), {});
+}
+
+// The whole window on the fakes (or on the given player), shown, its messages collected
+// (or shown in boxes, as in the program).
+struct TestWindow {
+    explicit TestWindow(Mp3Player *realPlayer = nullptr, const QString &pictures = {},
+                        bool boxes = false)
+        : window({&random, &clock, realPlayer ? realPlayer : &player, &dialog, about.get()},
+                 pictures) {
+        if (!boxes)
+            window.findChild<PlayerPanel *>()->setShowMessage(
+                [this](const QString &m) { messages += m; });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        shown.start();
+    }
+    Ui::Form1 &ui() { return window.ui(); }
+    int asked() const { return random.drawn / 3; } // questions drawn so far
+    bool pausing() { // the free test's pause after a right answer is a timer of the drill's
+        const auto timers = window.findChild<Drill *>()->findChildren<QTimer *>();
+        return std::any_of(timers.begin(), timers.end(), [](QTimer *t) { return t->isActive(); });
+    }
+
+    // Steps, separated by commas: "next 3+4" (draws that question), "queue 3+4" (for the
+    // next draw), "type 12", "key 5", "clear", "paced", "free", "level 2", "pass 30 s",
+    // "tick clock", "tick pace" and "wait" (real time, until every queued question is drawn
+    // and the free test's pauses are over; "wait 2500": and no sooner than that).
+    void run(const QString &steps) {
+        for (const QString &step : steps.split(", ", Qt::SkipEmptyParts)) {
+            const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1);
+            if (verb == "next" || verb == "queue") {
+                const qsizetype op = arg.indexOf(QRegularExpression("[-+]"));
+                const int left = arg.left(op).toInt(), b = arg.mid(op + 1).toInt();
+                random.queueQuestion(arg[op] == '+' ? left : left - b, b, arg[op] == '-');
+            }
+            if (verb == "next" || step == "tick pace")
+                QMetaObject::invokeMethod(&window.Timer1(), "timeout");
+            if (verb == "type")
+                typeText(ui().Text2, arg);
+            if (verb == "key" || verb == "clear" || verb == "paced" || verb == "free")
+                QTest::mouseClick(verb == "key"     ? ui().Command3->button(arg.toInt())
+                                  : verb == "clear" ? ui().Command6
+                                  : verb == "paced" ? ui().Command4
+                                                    : ui().Command5,
+                                  Qt::LeftButton);
+            if (verb == "level")
+                ui().Option1->button(arg.toInt())->click();
+            if (verb == "pass")
+                clock.time = clock.time.addSecs(arg.section(' ', 0, 0).toInt());
+            if (step == "tick clock")
+                QMetaObject::invokeMethod(&window.Timer2(), "timeout");
+            if (verb == "wait") {
+                QTRY_VERIFY_WITH_TIMEOUT(random.draws.empty() && !pausing(), 10000);
+                QVERIFY(shown.elapsed() >= (arg.isEmpty() ? 600 : arg.toInt()));
+            }
+        }
+    }
+    // Idle, Paced or Free, when the timers, the free test's flag and the two buttons agree.
+    QString tests() {
+        static const QMap<QString, QString> states{{"000 匀速测试1 自由测试1", "Idle"},
+                                                   {"110 停止1 自由测试0", "Paced"},
+                                                   {"011 匀速测试0 停止1", "Free"}};
+        const QString seen =
+            QString::asprintf("%d%d%d %s%d %s%d", window.Timer1().isActive(),
+                              window.Timer2().isActive(), window.state().FreeTestRunning,
+                              qUtf8Printable(ui().Command4->text()), ui().Command4->isEnabled(),
+                              qUtf8Printable(ui().Command5->text()), ui().Command5->isEnabled());
+        return states.value(seen, seen);
+    }
+    // question|answer, ^ at the caret while it has the focus|picture|count
+    QString drill() {
+        QString answer = ui().Text2->text();
+        if (ui().Text2->hasFocus())
+            answer.insert(ui().Text2->cursorPosition(), u'^');
+        return QStringList{ui().Text1->text(), answer, ui().Picture1->accessibleName(),
+                           ui().Text5->text()}
+            .join('|');
+    }
+
+    QueuedRandom random;
+    SetClock clock;
+    RecordingPlayer player;
+    ScriptedDialog dialog;
+    std::unique_ptr<AboutServices> about = makeSystemAboutServices();
+    QString messages;
+    QElapsedTimer shown;
+    Form1 window;
 };
