@@ -84,11 +84,8 @@ Mp3Decoder::~Mp3Decoder() {
 }
 
 void Mp3Decoder::close() {
-    if (m_handle) {
-        mpg123_close(m_handle);
-        mpg123_delete(m_handle);
-        m_handle = nullptr;
-    }
+    mpg123_delete(m_handle); // closes the file too; accepts a null handle
+    m_handle = nullptr;
     m_rate = 0;
     m_lengthFrames = 0;
     m_flags = 0;
@@ -178,7 +175,6 @@ Mp3Decoder::Scan Mp3Decoder::scan(const QString &path, long flags, const std::at
                                 ? PlayerStatus::Truncated
                                 : PlayerStatus::Ok;
     }
-    mpg123_close(handle);
     mpg123_delete(handle);
     return result;
 }

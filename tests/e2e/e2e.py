@@ -3,12 +3,13 @@
 through the accessibility tree, used with real clicks and keys (xdotool) and read back
 through the tree.
 
-Usage: e2e.py INSTALL_PREFIX   (in a D-Bus session, with DISPLAY naming an X server)
+Usage: e2e.py BUILD_DIR   (in a D-Bus session, with DISPLAY naming an X server); it installs
+the build into a temporary prefix first, exactly as a user gets it.
 """
 import os
-import re
 import subprocess
 import sys
+import tempfile
 import time
 
 import pyatspi
@@ -38,7 +39,8 @@ def text(acc):
 class App:
     def __init__(self, exe, x):
         self.x = x
-        env = dict(os.environ, QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        env = dict(os.environ, QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                   QT_QPA_PLATFORM="xcb")
         self.proc = subprocess.Popen([exe], env=env)
         try:
             self.window = wait_for("the main window in the accessibility tree", self._window)
@@ -89,45 +91,28 @@ class App:
             raise AssertionError("the program did not end")
 
 
-def names(app):
-    bad = app.find(lambda a: (a.getState().contains(pyatspi.STATE_FOCUSABLE)
-                              or a.queryAction().nActions)
-                   and not re.search(r"[\u4e00-\u9fff]|^\d$", a.name))  # keypad keys: digits
-    assert not bad, f"controls without a Chinese name: {[(a.getRoleName(), a.name) for a in bad]}"
-    faces = app.find(lambda a: a.name.startswith("音乐播放器"))
-    assert len(faces) == 1, f"{len(faces)} music player faces"
-
-
 # What a person does, then what the answer box, the picture and the count box show. Before
 # any question the drill judges against 0 + 0.
-ANSWERS = [
-    ("type", "0", ["0", "对", "1 个"]),
-    ("click", "清除", ["", "没有图片", "1 个"]),
-    ("type", "5", ["5", "错", "1 个"]),
-    ("click", "清除", ["", "没有图片", "1 个"]),
-    ("click", "7", ["7", "错", "1 个"]),
-    ("click", "1", ["71", "错", "1 个"]),  # the keypad appends
-]
+ANSWERS = [("type", "0", ["0", "对", "1 个"]), ("click", "清除", ["", "没有图片", "1 个"]),
+           ("click", "7", ["7", "错", "1 个"]), ("click", "1", ["71", "错", "1 个"])]
 
 
 def answers(app):
     answer, count = app.one("text", "答案"), app.one("text", "数量")
     for how, what, expected in ANSWERS:
+        app.click(answer if how == "type" else app.one("push button", what))
         if how == "type":
-            app.click(answer)
             xdotool("type", what)
-        else:
-            app.click(app.one("push button", what))
         wait_for(f"{expected} after {how} {what}",
                  lambda: [text(answer), app.picture.name, text(count)], expected.__eq__)
 
 
-def about(app):
-    shown = lambda: any(w and w.name == "关于 Tovi" for w in app.app)
-    app.click(app.one("push button", "产品信息"))
-    wait_for("the About dialog", shown)
-    xdotool("key", "Escape")
-    wait_for("the About dialog to close", shown, lambda seen: not seen)
+def play_without_a_file(app):
+    boxes = lambda: [w for w in app.app if w and w.name == "播放mp3"]
+    app.click(app.one("push button", "播放"))
+    wait_for("the message box", boxes)
+    xdotool("key", "Return")
+    wait_for("the message box to close", boxes, lambda seen: not seen)
 
 
 def exit_button(app):
@@ -143,11 +128,13 @@ def close_box_in_paced_test(app):
     app.ends_with_0()
 
 
-def main():
-    exe = os.path.join(sys.argv[1], "usr/bin/quenzo")
+def main(prefix):
+    subprocess.run(["cmake", "--install", sys.argv[1], "--prefix", prefix], check=True,
+                   stdout=subprocess.DEVNULL)
+    exe = os.path.join(prefix, "usr/bin/quenzo")
     x = display.Display()  # held: Xvfb resets when its last client leaves, refusing newcomers
     failed = 0
-    for scenarios in [(names, answers, about, exit_button),
+    for scenarios in [(answers, play_without_a_file, exit_button),
                       (close_box_in_paced_test,)]:
         app = None
         for scenario in scenarios:
@@ -164,4 +151,5 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    with tempfile.TemporaryDirectory() as installed:
+        sys.exit(main(installed))

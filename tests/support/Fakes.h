@@ -5,11 +5,9 @@
 #include "about/AboutServices.h"
 #include "app/Form1.h"
 #include "drill/Drill.h"
-#include "drill/RandomSource.h"
 #include "player/Mp3Play.h"
 #include "player/OpenDialog.h"
 #include "player/PlayerPanel.h"
-#include "player/SoundOutput.h"
 #include "timing/Clock.h"
 #include "ui_Form1.h"
 
@@ -23,9 +21,7 @@ struct QueuedRandom final : RandomSource {
     float draw() override {
         ++drawn;
         const float r = draws.empty() ? 0.0f : draws.front();
-        if (!draws.empty())
-            draws.pop_front();
-        return r;
+        return draws.empty() ? r : (draws.pop_front(), r);
     }
     void queueQuestion(int a, int b, int operation) {
         for (const int digit : {a, b, operation})
@@ -55,7 +51,6 @@ struct RecordingPlayer final : Mp3Player {
     }
     PlayState state() const override { return PlayState::Stopped; }
     void log(const QString &call) const { calls += (calls.isEmpty() ? "" : ", ") + call; }
-
     mutable QString calls;
     int open = 0, play = 0;
     qint32 length = 185000, range = 1000, left = 1000, right = 1000;
@@ -69,11 +64,9 @@ struct ScriptedDialog final : OpenDialog {
     int shown = 0;
 };
 
-// A sound output played by hand: play() pulls that much audio, an odd number of bytes,
-// and counts it heard, with each channel's loudness.
+// Played by hand: play() pulls that much audio (an odd number of bytes) and counts it heard.
 struct FakeOutput final : SoundOutput {
-    inline static bool available = true; // false: there is no sound device
-    bool start(QIODevice *s) override { return source = available ? s : nullptr, available; }
+    bool start(QIODevice *s) override { return source = s, true; }
     void suspend() override { suspended = true; }
     void resume() override { suspended = false; }
     void stop() override { source = nullptr; }
@@ -99,7 +92,8 @@ struct HandPlayed {
     HandPlayed() {
         QObject::connect(&player, &Mp3Player::PositionChanged, &player,
                          [this](qint32 v) { positions << v; });
-        QObject::connect(&player, &Mp3Player::TrackEnded, &player, [this] { ++ends; });
+        QObject::connect(&player, &Mp3Player::TrackEnded, &player,
+                         [this] { ++ends, heardAtEnd = output()->heard; });
     }
     FakeOutput *output() { return outputs.isEmpty() ? nullptr : outputs.last().data(); }
     bool playToEnd() { // a step at a time, each seen by the component's position timer
@@ -115,6 +109,7 @@ struct HandPlayed {
     QList<QPointer<FakeOutput>> outputs;
     QList<qint32> positions;
     int ends = 0;
+    qint64 heardAtEnd = 0;
     Mp3Play player{
         [this](int rate) { return outputs << new FakeOutput, output()->rate = rate, output(); },
         Mp3Play::Options{5}};
@@ -128,23 +123,19 @@ inline bool writeFile(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
-
 // Any characters, each as a key press that types it, as from an input method.
 inline void typeText(QWidget *box, const QString &text) {
     for (const QChar c : text)
         QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), {});
 }
 
-// The whole window on the fakes (or on the given player), shown, its messages collected
-// (or shown in boxes, as in the program).
+// The whole window on the fakes (or on the given player), shown, its messages collected.
 struct TestWindow {
-    explicit TestWindow(Mp3Player *realPlayer = nullptr, const QString &pictures = {},
-                        bool boxes = false)
+    explicit TestWindow(Mp3Player *realPlayer = nullptr, const QString &pictures = {})
         : window({&random, &clock, realPlayer ? realPlayer : &player, &dialog, about.get()},
                  pictures) {
-        if (!boxes)
-            window.findChild<PlayerPanel *>()->setShowMessage(
-                [this](const QString &m) { messages += m; });
+        window.findChild<PlayerPanel *>()->setShowMessage(
+            [this](const QString &m) { messages += m; });
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         shown.start();
@@ -155,35 +146,32 @@ struct TestWindow {
         const auto timers = window.findChild<Drill *>()->findChildren<QTimer *>();
         return std::any_of(timers.begin(), timers.end(), [](QTimer *t) { return t->isActive(); });
     }
-
-    // Steps, separated by commas: "next 3+4" (draws that question), "queue 3+4" (for the
-    // next draw), "type 12", "key 5", "clear", "paced", "free", "level 2", "pass 30 s",
-    // "tick clock", "tick pace" and "wait" (real time, until every queued question is drawn
-    // and the free test's pauses are over; "wait 2500": and no sooner than that).
+    // Steps: "next 3+4" (drawn now), "queue 3+4", "type 12", "key 5", "clear", "paced", "free",
+    // "level 2", "pass 30 s", "tick clock", "wait [ms]" (until all queued are drawn and no pause).
     void run(const QString &steps) {
+        const QMap<QString, QString> buttons{
+            {"clear", "Command6"}, {"paced", "Command4"}, {"free", "Command5"}};
         for (const QString &step : steps.split(", ", Qt::SkipEmptyParts)) {
             const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1);
-            if (verb == "next" || verb == "queue") {
-                const qsizetype op = arg.indexOf(QRegularExpression("[-+]"));
+            if (const qsizetype op = arg.indexOf(QRegularExpression("[-+]"));
+                verb == "next" || verb == "queue") {
                 const int left = arg.left(op).toInt(), b = arg.mid(op + 1).toInt();
                 random.queueQuestion(arg[op] == '+' ? left : left - b, b, arg[op] == '-');
             }
-            if (verb == "next" || step == "tick pace")
-                QMetaObject::invokeMethod(&window.Timer1(), "timeout");
+            if (verb == "next" || step == "tick clock")
+                QMetaObject::invokeMethod(verb == "next" ? &window.Timer1() : &window.Timer2(),
+                                          "timeout");
             if (verb == "type")
                 typeText(ui().Text2, arg);
-            if (verb == "key" || verb == "clear" || verb == "paced" || verb == "free")
-                QTest::mouseClick(verb == "key"     ? ui().Command3->button(arg.toInt())
-                                  : verb == "clear" ? ui().Command6
-                                  : verb == "paced" ? ui().Command4
-                                                    : ui().Command5,
+            if (verb == "key" || buttons.contains(verb))
+                QTest::mouseClick(verb == "key"
+                                      ? ui().Command3->button(arg.toInt())
+                                      : window.findChild<QAbstractButton *>(buttons[verb]),
                                   Qt::LeftButton);
             if (verb == "level")
                 ui().Option1->button(arg.toInt())->click();
             if (verb == "pass")
                 clock.time = clock.time.addSecs(arg.section(' ', 0, 0).toInt());
-            if (step == "tick clock")
-                QMetaObject::invokeMethod(&window.Timer2(), "timeout");
             if (verb == "wait") {
                 QTRY_VERIFY_WITH_TIMEOUT(random.draws.empty() && !pausing(), 10000);
                 QVERIFY(shown.elapsed() >= (arg.isEmpty() ? 600 : arg.toInt()));
@@ -201,15 +189,6 @@ struct TestWindow {
                               qUtf8Printable(ui().Command4->text()), ui().Command4->isEnabled(),
                               qUtf8Printable(ui().Command5->text()), ui().Command5->isEnabled());
         return states.value(seen, seen);
-    }
-    // question|answer, ^ at the caret while it has the focus|picture|count
-    QString drill() {
-        QString answer = ui().Text2->text();
-        if (ui().Text2->hasFocus())
-            answer.insert(ui().Text2->cursorPosition(), u'^');
-        return QStringList{ui().Text1->text(), answer, ui().Picture1->accessibleName(),
-                           ui().Text5->text()}
-            .join('|');
     }
 
     QueuedRandom random;
