@@ -20,8 +20,11 @@ struct QueuedRandom final : RandomSource {
     void seed(quint64) override {}
     float draw() override {
         ++drawn;
-        const float r = draws.empty() ? 0.0f : draws.front();
-        return draws.empty() ? r : (draws.pop_front(), r);
+        if (draws.empty())
+            return 0.0f;
+        const float r = draws.front();
+        draws.pop_front();
+        return r;
     }
     void queueQuestion(int a, int b, int operation) {
         for (const int digit : {a, b, operation})
@@ -153,14 +156,15 @@ struct TestWindow {
             {"clear", "Command6"}, {"paced", "Command4"}, {"free", "Command5"}};
         for (const QString &step : steps.split(", ", Qt::SkipEmptyParts)) {
             const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1);
-            if (const qsizetype op = arg.indexOf(QRegularExpression("[-+]"));
-                verb == "next" || verb == "queue") {
+            if (verb == "next" || verb == "queue") {
+                const qsizetype op = arg.indexOf(QRegularExpression("[-+]"));
                 const int left = arg.left(op).toInt(), b = arg.mid(op + 1).toInt();
                 random.queueQuestion(arg[op] == '+' ? left : left - b, b, arg[op] == '-');
             }
-            if (verb == "next" || step == "tick clock")
-                QMetaObject::invokeMethod(verb == "next" ? &window.Timer1() : &window.Timer2(),
-                                          "timeout");
+            if (verb == "next")
+                QMetaObject::invokeMethod(&window.Timer1(), "timeout");
+            if (step == "tick clock")
+                QMetaObject::invokeMethod(&window.Timer2(), "timeout");
             if (verb == "type")
                 typeText(ui().Text2, arg);
             if (verb == "key" || buttons.contains(verb))
