@@ -1,45 +1,40 @@
 #pragma once
 
 #include "player/Mp3Decoder.h"
+#include "player/OpenedFile.h"
 
-#include <QDateTime>
 #include <QHash>
 #include <QObject>
-#include <QSet>
-#include <QThreadPool>
 
 #include <atomic>
+#include <memory>
 
-// A file as it is on disk: the same path, size and modification time is the same file.
-struct FileIdentity {
-    QString path;
-    qint64 size = -1;
-    QDateTime modified;
-    bool operator==(const FileIdentity &) const = default;
-
-    static FileIdentity of(const QString &path);
-};
-size_t qHash(const FileIdentity &file, size_t seed = 0);
-
-// Finds the exact length of MP3 files on a worker thread, each unchanged file once in a
-// run: a scan reads the whole file, which takes seconds for a large one and must not
-// stall the window. Results arrive on the thread that owns the scanner.
+// Finds the exact length of the MP3 file that is open, on a thread of its own: a scan
+// reads the whole file, which takes seconds for a large one and must not stall the window.
+// Only the file on show is scanned: opening another cancels the scan of the one before,
+// so the new file never waits behind it. What a scan decided from a file's contents is
+// remembered for the run; an unchanged file is not read again.
 class LengthScanner : public QObject {
     Q_OBJECT
 public:
     explicit LengthScanner(QObject *parent = nullptr);
-    ~LengthScanner() override; // stops scans still running
+    ~LengthScanner() override; // cancels the scan and does not wait for it
 
-    // The result for file, when a scan has finished; otherwise starts one, unless one
-    // runs already, and answers nullptr.
-    const Mp3Decoder::Scan *lookUp(const FileIdentity &file, long decoderFlags);
+    // The result for the file, when it was scanned before; otherwise starts a scan of it
+    // (unless its scan runs already), cancels any other, and answers nullptr.
+    const Mp3Decoder::Scan *lookUp(const FileIdentity &identity, std::shared_ptr<OpenedFile> file,
+                                   long decoderFlags);
 
 Q_SIGNALS:
-    void scanned(const FileIdentity &file, const Mp3Decoder::Scan &result);
+    // On the scanner's thread, for the file it was last asked about.
+    void scanned(const FileIdentity &identity, const Mp3Decoder::Scan &result);
 
 private:
+    struct Job;
+    struct Mailbox;
+    void finish(const std::shared_ptr<Job> &job, const Mp3Decoder::Scan &result);
+
     QHash<FileIdentity, Mp3Decoder::Scan> m_done;
-    QSet<FileIdentity> m_running;
-    std::atomic_bool m_cancel = false;
-    QThreadPool m_pool;
+    std::shared_ptr<Job> m_current;
+    std::shared_ptr<Mailbox> m_mailbox;
 };

@@ -1,8 +1,5 @@
 #include "player/Mp3Decoder.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <mpg123.h>
 
 namespace {
@@ -54,28 +51,45 @@ qint64 claimedFrames(mpg123_handle *handle) {
     return delay >= 0 ? qint64(mpg123_length(handle)) : -1;
 }
 
-// The scan's reader: the file through QFile, failing every read once cancel is set, so
-// a scan of a large file stops within one read.
-struct CancellableFile {
-    QFile file;
-    const std::atomic_bool &cancel;
+} // namespace
+
+// Reads at an offset of its own in a file that others may read too. A scan's reader fails
+// every read once cancel is set, so a scan of a large file stops within one read.
+struct Mp3Decoder::Reader {
+    std::shared_ptr<OpenedFile> file;
+    const std::atomic_bool *cancel = nullptr;
+    qint64 position = 0;
+    bool failed = false; // a read failed: what was decoded says nothing about the contents
 
     static mpg123_ssize_t read(void *self, void *buffer, size_t size) {
-        auto *in = static_cast<CancellableFile *>(self);
-        if (in->cancel)
+        auto *in = static_cast<Reader *>(self);
+        if (in->cancel && *in->cancel)
             return -1;
-        return mpg123_ssize_t(in->file.read(static_cast<char *>(buffer), qint64(size)));
+        const qint64 n = in->file->readAt(in->position, static_cast<char *>(buffer), qint64(size));
+        if (n < 0) {
+            in->failed = true;
+            return -1;
+        }
+        in->position += n;
+        return mpg123_ssize_t(n);
     }
     static off_t seek(void *self, off_t offset, int whence) {
-        auto *in = static_cast<CancellableFile *>(self);
-        const qint64 base = whence == SEEK_CUR   ? in->file.pos()
-                            : whence == SEEK_END ? in->file.size()
+        auto *in = static_cast<Reader *>(self);
+        const qint64 base = whence == SEEK_CUR   ? in->position
+                            : whence == SEEK_END ? in->file->size()
                                                  : 0;
-        return in->file.seek(base + offset) ? off_t(in->file.pos()) : off_t(-1);
+        if (base + offset < 0)
+            return off_t(-1);
+        in->position = base + offset;
+        return off_t(in->position);
+    }
+    // Hands this reader to a new handle; false when libmpg123 finds no MPEG audio.
+    bool openIn(mpg123_handle *handle) {
+        return mpg123_replace_reader_handle(handle, &Reader::read, &Reader::seek, nullptr) ==
+                   MPG123_OK &&
+               mpg123_open_handle(handle, this) == MPG123_OK && firstFrameRate(handle) > 0;
     }
 };
-
-} // namespace
 
 Mp3Decoder::Mp3Decoder() = default;
 
@@ -84,49 +98,34 @@ Mp3Decoder::~Mp3Decoder() {
 }
 
 void Mp3Decoder::close() {
-    mpg123_delete(m_handle); // closes the file too; accepts a null handle
+    mpg123_delete(m_handle); // accepts a null handle
     m_handle = nullptr;
+    m_reader.reset();
     m_rate = 0;
     m_lengthFrames = 0;
     m_flags = 0;
     m_ended = true;
 }
 
-PlayerStatus Mp3Decoder::open(const QString &path) {
+PlayerStatus Mp3Decoder::open(std::shared_ptr<OpenedFile> file) {
     close();
-    if (path.isEmpty())
-        return PlayerStatus::NoFileChosen;
-    // libmpg123 opens folders, empty files and text alike, so tell those apart first.
-    const QFileInfo info(path);
-    if (!info.exists())
-        return PlayerStatus::FileMissing;
-    if (info.isDir())
-        return PlayerStatus::IsFolder;
-    // Opening a named pipe waits for a writer, with the window frozen meanwhile; no
-    // device or socket holds a track either.
-    if (!info.isFile())
-        return PlayerStatus::Unreadable;
-    if (QFile file(path); !file.open(QIODevice::ReadOnly))
-        return PlayerStatus::Unreadable;
-    if (info.size() == 0)
-        return PlayerStatus::EmptyFile;
-
-    const QByteArray name = QFile::encodeName(path);
+    const qint64 size = file->size();
     for (const long flags : {0L, long(MPG123_NO_READAHEAD)}) {
+        m_reader = std::make_unique<Reader>(Reader{file});
         m_handle = newHandle(flags);
         if (!m_handle)
             return PlayerStatus::Unreadable;
         m_flags = flags;
-        // The file was readable a moment ago, so a failure here means data libmpg123 refuses.
-        m_rate = mpg123_open(m_handle, name.constData()) == MPG123_OK
-                     ? int(firstFrameRate(m_handle))
-                     : 0;
-        if (m_rate > 0 && (flags == 0 || holdsOneWholeFrame(m_handle, info.size())))
+        if (m_reader->openIn(m_handle) && (flags == 0 || holdsOneWholeFrame(m_handle, size)))
             break;
+        const bool failed = m_reader->failed;
         close();
+        if (failed)
+            return PlayerStatus::Unreadable;
     }
     if (!m_handle)
         return PlayerStatus::NotMp3;
+    m_rate = int(firstFrameRate(m_handle));
     m_lengthFrames = qMax<qint64>(mpg123_length(m_handle), 0);
     m_ended = false;
     return PlayerStatus::Ok;
@@ -153,17 +152,14 @@ qint64 Mp3Decoder::readFrames(qint16 *dst, qint64 frames) {
     return got;
 }
 
-Mp3Decoder::Scan Mp3Decoder::scan(const QString &path, long flags, const std::atomic_bool &cancel) {
-    CancellableFile in{QFile(path), cancel};
-    if (!in.file.open(QIODevice::ReadOnly))
-        return {PlayerStatus::Unreadable};
+Mp3Decoder::Scan Mp3Decoder::scan(std::shared_ptr<OpenedFile> file, long flags,
+                                  const std::atomic_bool &cancel) {
+    Reader in{std::move(file), &cancel};
     mpg123_handle *handle = newHandle(flags);
     if (!handle)
         return {};
     Scan result;
-    if (mpg123_replace_reader_handle(handle, &CancellableFile::read, &CancellableFile::seek,
-                                     nullptr) == MPG123_OK &&
-        mpg123_open_handle(handle, &in) == MPG123_OK && firstFrameRate(handle) > 0) {
+    if (in.openIn(handle)) {
         // A file cut short (or gone bad after its first frames) still claims its tag's
         // length, so a scan that finds less means frames are missing.
         const qint64 claimed = claimedFrames(handle);
@@ -176,5 +172,8 @@ Mp3Decoder::Scan Mp3Decoder::scan(const QString &path, long flags, const std::at
                                 : PlayerStatus::Ok;
     }
     mpg123_delete(handle);
+    if (in.failed)
+        result = Scan{PlayerStatus::Unreadable, 0, false};
+    result.settled = !in.failed && !cancel;
     return result;
 }

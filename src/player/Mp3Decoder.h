@@ -1,11 +1,11 @@
 #pragma once
 
+#include "player/OpenedFile.h"
 #include "player/PcmSource.h"
 #include "player/PlayerStatus.h"
 
-#include <QString>
-
 #include <atomic>
+#include <memory>
 
 struct mpg123_handle_struct;
 
@@ -13,7 +13,7 @@ struct mpg123_handle_struct;
 // comes out on both channels). open() reads only the start of the file, so it is quick
 // whatever the file's size: it refuses what is not an MP3 stream and estimates the
 // length. The exact length, and whether frames are missing, take a pass over the whole
-// file: scan(), which a worker thread runs.
+// file: scan(), which a worker thread runs on the same opened file.
 class Mp3Decoder final : public PcmSource {
 public:
     Mp3Decoder();
@@ -21,7 +21,8 @@ public:
     Mp3Decoder(const Mp3Decoder &) = delete;
     Mp3Decoder &operator=(const Mp3Decoder &) = delete;
 
-    PlayerStatus open(const QString &path);
+    // NotMp3 when libmpg123 finds no MPEG audio in the file.
+    PlayerStatus open(std::shared_ptr<OpenedFile> file);
     int sampleRate() const { return m_rate; }
     // The length an encoder's tag states, else an estimate from the file's size.
     qint64 lengthFrames() const { return m_lengthFrames; }
@@ -33,14 +34,19 @@ public:
     struct Scan {
         PlayerStatus status = PlayerStatus::Corrupt;
         qint64 lengthFrames = 0; // exact, with encoder delay and padding removed
+        // The verdict rests on the file's contents, so it holds as long as the file is
+        // unchanged; a scan cut short by a failed read or a cancel does not.
+        bool settled = false;
     };
-    // Reads every frame of a file that open() accepted. Thread-safe; gives up with
-    // Corrupt as soon as cancel is set.
-    static Scan scan(const QString &path, long flags, const std::atomic_bool &cancel);
+    // Reads every frame of a file that open() accepted. Thread-safe; gives up as soon as
+    // cancel is set.
+    static Scan scan(std::shared_ptr<OpenedFile> file, long flags, const std::atomic_bool &cancel);
 
 private:
+    struct Reader; // libmpg123's view of an OpenedFile
     void close();
 
+    std::unique_ptr<Reader> m_reader;
     mpg123_handle_struct *m_handle = nullptr;
     int m_rate = 0;
     qint64 m_lengthFrames = 0;

@@ -32,39 +32,48 @@ Mp3Play::~Mp3Play() {
 }
 
 int Mp3Play::Open(const QString &path, const QString &) {
-    const FileIdentity file = FileIdentity::of(path);
+    OpenResult opened = m_options.openFile(path);
     // The file that is paused stays where it is, so the next Play resumes it.
-    if (m_state == State::Paused && file == m_file)
+    if (m_state == State::Paused && opened.status == PlayerStatus::Ok && opened.identity == m_file)
         return int(PlayerStatus::Ok);
     releaseOutput();
-    m_decoder = std::make_unique<Mp3Decoder>();
-    PlayerStatus status = m_decoder->open(path);
+    m_decoder.reset();
+    PlayerStatus status = opened.status;
+    if (status == PlayerStatus::Ok) {
+        m_decoder = std::make_unique<Mp3Decoder>();
+        status = m_decoder->open(opened.file);
+    }
     // A file scanned before is known whole or broken; any other starts its scan here.
     const Mp3Decoder::Scan *scan =
-        status == PlayerStatus::Ok ? m_scanner.lookUp(file, m_decoder->openFlags()) : nullptr;
+        status == PlayerStatus::Ok
+            ? m_scanner.lookUp(opened.identity, opened.file, m_decoder->openFlags())
+            : nullptr;
     if (scan)
         status = scan->status;
     if (status != PlayerStatus::Ok) {
         m_decoder.reset();
         m_rate = 0;
         m_lengthFrames = 0;
+        m_lengthExact = false;
         setState(State::Empty);
         return int(status);
     }
-    m_file = file;
+    m_file = opened.identity;
     m_rate = m_decoder->sampleRate();
     m_lengthFrames = scan ? scan->lengthFrames : m_decoder->lengthFrames();
+    m_lengthExact = scan != nullptr;
     setState(State::Opened);
     return int(PlayerStatus::Ok);
 }
 
 // A scan that ends while its file is open gives the exact length, or stops a file that
-// turns out broken; for any other file it is only remembered.
+// turns out broken or unreadable.
 void Mp3Play::onScanned(const FileIdentity &file, const Mp3Decoder::Scan &result) {
     if (file != m_file || m_state == State::Empty)
         return;
     if (result.status == PlayerStatus::Ok) {
         m_lengthFrames = result.lengthFrames;
+        m_lengthExact = true;
     } else {
         releaseOutput();
         m_decoder.reset();
@@ -123,7 +132,7 @@ qint32 Mp3Play::Length() const {
 }
 
 qint32 Mp3Play::PositionRange() const {
-    return qint32(std::clamp<qint64>(m_lengthFrames, 1, std::numeric_limits<qint32>::max()));
+    return std::max(Length(), 1);
 }
 
 int Mp3Play::SetVolume(qint32 left, qint32 right) {
@@ -155,7 +164,7 @@ void Mp3Play::setState(State state) {
 void Mp3Play::tick() {
     if (m_state != State::Playing)
         return;
-    Q_EMIT PositionChanged(heardFrames());
+    Q_EMIT PositionChanged(heardMs());
     checkEnd();
 }
 
@@ -173,7 +182,7 @@ void Mp3Play::checkEnd() {
 void Mp3Play::finishTrack() {
     if (m_state != State::Playing)
         return;
-    Q_EMIT PositionChanged(heardFrames());
+    Q_EMIT PositionChanged(heardMs());
     releaseOutput();
     setState(State::Empty);
     // Last: the handler may open and play the next track from inside this call.
@@ -199,9 +208,8 @@ qint64 Mp3Play::heardUSecs() const {
     return m_output ? m_output->processedUSecs() : 0;
 }
 
-qint32 Mp3Play::heardFrames() const {
-    if (m_rate <= 0)
-        return 0;
-    const qint64 frames = heardUSecs() * m_rate / 1000000;
-    return qint32(std::clamp<qint64>(frames, 0, PositionRange()));
+// While the length is an estimate, which may be far short, the position runs on past it.
+qint32 Mp3Play::heardMs() const {
+    const qint64 cap = m_lengthExact ? Length() : std::numeric_limits<qint32>::max();
+    return qint32(std::clamp<qint64>(heardUSecs() / 1000, 0, cap));
 }

@@ -13,19 +13,22 @@ class GainDevice;
 class Mp3Decoder;
 
 // The real player component: libmpg123 decodes, GainDevice applies the channel
-// volumes, a SoundOutput plays. Positions are what has been heard (the output's played
-// time) in sample frames, so PositionRange is the track's length in frames.
+// volumes, a SoundOutput plays. Positions are the milliseconds heard (the output's played
+// time), so PositionRange is the track's length in milliseconds: 32 bits hold every length
+// there is, where frames overflow after about 13 hours.
 //
 // A track ends when everything decoded has been heard, not when decoding stops: the
 // output is fed silence meanwhile, so its last buffer is not cut off.
 //
-// Open reads only the start of the file; the exact length comes from a scan on a worker
-// thread (LengthScanner), once per unchanged file, and FileChecked says when it is known.
+// Open opens the file once and reads only its start; the exact length comes from a scan of
+// that same opened file on a thread of its own (LengthScanner), once per unchanged file,
+// and FileChecked says when it is known.
 class Mp3Play final : public Mp3Player {
     Q_OBJECT
 public:
     struct Options {
         int positionIntervalMs = 250;
+        FileOpener openFile = openForReading;
     };
 
     Mp3Play(SoundOutputFactory makeOutput, Options options, QObject *parent = nullptr);
@@ -53,7 +56,7 @@ private:
     void finishTrack();
     void releaseOutput();
     qint64 heardUSecs() const;
-    qint32 heardFrames() const;
+    qint32 heardMs() const;
 
     SoundOutputFactory m_makeOutput;
     Options m_options;
@@ -64,6 +67,7 @@ private:
     QPointer<GainDevice> m_device;
     int m_rate = 0;
     qint64 m_lengthFrames = 0;
+    bool m_lengthExact = false; // the scan has answered; until then an estimate
     qint64 m_pausedUSecs = 0;
     // A quiet start, what the volume sliders stand at by design (10 x 100).
     qint32 m_left = 1000;

@@ -20,7 +20,8 @@ public:
     virtual void Stop() = 0;
     // Milliseconds; until FileChecked, an estimate where the file states no length.
     virtual qint32 Length() const = 0;
-    // PositionChanged's value divided by this is the fraction of the track heard.
+    // PositionChanged's value divided by this is the fraction of the track heard: both are
+    // milliseconds. Until FileChecked the position may run past an estimated length.
     virtual qint32 PositionRange() const = 0;
     // Volumes run from 0 (silent) to 32000 (as recorded).
     virtual qint32 LeftVolume() const = 0;

@@ -1,13 +1,8 @@
 #include "player/RealPlayer.h"
 
-#include "player/FileOpenDialog.h"
 #include "player/Mp3Play.h"
 #include "player/QtSoundOutput.h"
 
 std::unique_ptr<Mp3Player> makeMp3Play() {
     return std::make_unique<Mp3Play>([](int rate) { return new QtSoundOutput(rate); });
-}
-
-std::unique_ptr<OpenDialog> makeFileOpenDialog(QWidget *parent) {
-    return std::make_unique<FileOpenDialog>(parent);
 }

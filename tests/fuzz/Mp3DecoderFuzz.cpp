@@ -20,11 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 file.write(reinterpret_cast<const char *>(data), qint64(size)) == qint64(size),
             "cannot write the input");
     file.close();
-    Mp3Decoder decoder;
-    const PlayerStatus status = decoder.open(file.fileName());
-    require((size == 0) == (status == PlayerStatus::EmptyFile),
+    const OpenResult opened = openForReading(file.fileName());
+    require((size == 0) == (opened.status == PlayerStatus::EmptyFile),
             "an empty file missed, or a full one called empty");
-    if (status != PlayerStatus::Ok)
+    if (opened.status != PlayerStatus::Ok)
+        return 0;
+    Mp3Decoder decoder;
+    if (decoder.open(opened.file) != PlayerStatus::Ok)
         return 0;
     require(QList{8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000}.contains(
                 decoder.sampleRate()),
@@ -38,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     } while (got == 577);
     require(decoder.readFrames(buffer, 577) == 0, "samples after the end");
     const std::atomic_bool keepGoing = false;
-    const Mp3Decoder::Scan scan = Mp3Decoder::scan(file.fileName(), decoder.openFlags(), keepGoing);
+    const Mp3Decoder::Scan scan = Mp3Decoder::scan(opened.file, decoder.openFlags(), keepGoing);
     require(scan.status != PlayerStatus::Ok || scan.lengthFrames == total,
             "the scan's length is not what decodes");
     return 0;

@@ -1,12 +1,18 @@
 // The real component on the committed fixtures and on bad files, its output played by hand,
 // and once through the system's sound output.
 #include "player/Mp3Decoder.h"
+#include "player/PlayerRules.h"
 #include "player/PlayerStatus.h"
 #include "player/RealPlayer.h"
 #include "support/Fakes.h"
 
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
+
+#include <condition_variable>
+#include <mutex>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
 
@@ -18,6 +24,57 @@ QByteArray randomBytes(qsizetype n, quint32 seed) {
     QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(b.data()), n / 4);
     return b;
 }
+// The tone without its length header: libmpg123's estimate from the first frame is a third
+// of its 2 s.
+QByteArray headerless() {
+    QByteArray bytes = bytesOf(Tone);
+    return bytes.replace(bytes.indexOf("Xing"), 4, QByteArray(4, '\0'));
+}
+// The tone with a header that claims 3 million frames: 22 hours, over 2^31 samples.
+QByteArray claimingADay() {
+    QByteArray bytes = bytesOf(Tone);
+    const qsizetype count = bytes.indexOf("Xing") + 8;
+    for (int i = 0; i < 4; ++i)
+        bytes[count + i] = char(3000000 >> (24 - 8 * i));
+    return bytes;
+}
+
+// Reads of a file's scan (those off the test's thread) wait while held; the first
+// `failing` of them fail.
+struct ScanGate {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool held = false;
+    int failing = 0;
+    std::atomic_int waiting = 0; // reads held now
+
+    bool pass() {
+        std::unique_lock locked(lock);
+        ++waiting;
+        changed.wait(locked, [this] { return !held; });
+        --waiting;
+        return failing-- <= 0;
+    }
+    void release() {
+        const std::lock_guard locked(lock);
+        held = false;
+        changed.notify_all();
+    }
+};
+struct GatedFile final : OpenedFile {
+    GatedFile(std::shared_ptr<OpenedFile> file, ScanGate &gate)
+        : file(std::move(file))
+        , gate(gate) {}
+    qint64 size() const override { return file->size(); }
+    qint64 readAt(qint64 offset, char *data, qint64 maxSize) override {
+        if (QThread::currentThread() != qApp->thread() && !gate.pass())
+            return -1;
+        return file->readAt(offset, data, maxSize);
+    }
+    std::shared_ptr<OpenedFile> file;
+    ScanGate &gate;
+};
+
 // An ID3v2.3 tag whose header claims `size` bytes, with `body` random bytes after it.
 QByteArray id3Tag(quint32 size, qsizetype body) {
     QByteArray tag = QByteArrayLiteral("ID3\x03\0\0\0\0\0\0");
@@ -37,6 +94,17 @@ class tst_Mp3Play : public QObject {
     QString write(const QString &name, const QByteArray &bytes) {
         return writeFile(m_dir.filePath(name), bytes) ? m_dir.filePath(name) : "";
     }
+    // The scan of the file named m_gated goes through m_gate; m_gatedFile lives as long
+    // as someone reads it.
+    ScanGate m_gate;
+    QString m_gated;
+    std::weak_ptr<OpenedFile> m_gatedFile;
+    // The minutes and seconds the panel shows for the last position.
+    QString positionShown() {
+        const auto ms = positionMs(m_hand.positions.value(m_hand.positions.size() - 1),
+                                   m_player.PositionRange(), m_player.Length());
+        return ms ? FormatMinSec(*ms).value_or("overflow") : "no range";
+    }
 
 private slots:
     void initTestCase() {
@@ -46,32 +114,44 @@ private slots:
         });
         connect(&m_player, &Mp3Player::StateChanged, this,
                 [this](PlayState s) { m_events << QString("state %1").arg(int(s)); });
+        m_hand.opener = [this](const QString &path) {
+            OpenResult opened = openForReading(path);
+            if (opened.file && QFileInfo(path).fileName() == m_gated) {
+                opened.file = std::make_shared<GatedFile>(opened.file, m_gate);
+                m_gatedFile = opened.file;
+            }
+            return opened;
+        };
     }
     void init() { m_events.clear(); }
+    void cleanup() {
+        m_gated.clear();
+        m_gate.failing = 0;
+        m_gate.release();
+        m_player.Stop();
+    }
 
     // The length is what decodes: with a length header, without (an estimate until the file is
     // read through, once: a second Open knows it at once), and one frame alone.
     void lengthIsTheDecodedCount() {
-        QByteArray headerless = bytesOf(Tone);
-        headerless.replace(headerless.indexOf("Xing"), 4, QByteArray(4, '\0'));
         for (const auto &[file, rate] : {std::pair{Tone, 44100},
                                          {Mono, 8000},
-                                         {write("headerless.mp3", headerless), 44100},
+                                         {write("headerless.mp3", headerless()), 44100},
                                          {write("one-frame.mp3", bytesOf(Mono).left(72)), 8000}}) {
             Mp3Decoder decoder;
             qint16 buffer[2 * 512];
             qint64 frames = 0;
-            QCOMPARE(decoder.open(file), PlayerStatus::Ok);
+            QCOMPARE(decoder.open(openForReading(file).file), PlayerStatus::Ok);
             while (const qint64 n = decoder.readFrames(buffer, 512))
                 frames += n;
             QCOMPARE(m_player.Open(file, {}), 0);
             QTRY_COMPARE(m_events, QStringList("checked " + QFileInfo(file).fileName() + " 0"));
-            QCOMPARE(m_player.PositionRange(), frames);
             QCOMPARE(m_player.Length(), qRound(frames * 1000.0 / rate));
+            QCOMPARE(m_player.PositionRange(), m_player.Length());
             m_events.clear();
             m_player.Stop();
             QCOMPARE(m_player.Open(file, {}), 0);
-            QCOMPARE(m_player.PositionRange(), frames);
+            QCOMPARE(m_player.Length(), qRound(frames * 1000.0 / rate));
         }
     }
 
@@ -84,7 +164,7 @@ private slots:
         FakeOutput *out = m_hand.output();
         out->play(1000);
         QTRY_COMPARE(m_hand.positions.value(m_hand.positions.size() - 1),
-                     44100); // heard, in frames
+                     1000); // heard, in milliseconds
         // The fixture's channels are equally loud; the left is held at 32000.
         QVERIFY(qAbs(std::sqrt(out->loudness[1] / out->loudness[0]) - 0.25) < 0.01);
         m_player.Pause();
@@ -93,9 +173,9 @@ private slots:
         QCOMPARE(m_player.Play(), 0);
         QCOMPARE(m_hand.outputs.size(), 1);
         QVERIFY(m_hand.playToEnd() &&
-                m_hand.heardAtEnd >= m_player.PositionRange()); // all heard first
+                m_hand.heardAtEnd * 1000 / 44100 >= m_player.Length()); // all heard first
         QVERIFY(std::is_sorted(m_hand.positions.begin(), m_hand.positions.end()));
-        QCOMPARE(m_hand.positions.last(), m_player.PositionRange());
+        QCOMPARE(m_hand.positions.last(), m_player.Length());
         QTRY_VERIFY(m_hand.outputs[0].isNull()); // released after the end
         QCOMPARE(m_events.join(", "), "state 1, state 2, state 1, state 0, ended");
 
@@ -117,6 +197,84 @@ private slots:
         QTRY_VERIFY(m_hand.outputs[3].isNull());
         QCOMPARE(m_player.Open(Tone + ".missing", {}), int(PlayerStatus::FileMissing));
         QVERIFY(m_player.Length() == 0 && m_player.PositionRange() == 1);
+    }
+
+    // Opening another file cancels the scan of the one before: the file on show never waits
+    // behind it, and what the cancelled scan found is never applied.
+    void fileOnShowDoesNotWaitBehindAnotherScan() {
+        m_gated = "slow.mp3";
+        m_gate.held = true;
+        QCOMPARE(m_player.Open(write("slow.mp3", headerless()), {}), 0);
+        QTRY_COMPARE(m_gate.waiting, 1); // the slow scan is reading
+        QCOMPARE(m_player.Open(write("shown.mp3", headerless()), {}), 0);
+        QTRY_COMPARE(m_events, QStringList("checked shown.mp3 0"));
+        m_gate.release();
+        QTRY_VERIFY(m_gatedFile.expired()); // the slow scan has ended
+        QCoreApplication::processEvents();
+        QCOMPARE(m_events, QStringList("checked shown.mp3 0"));
+    }
+
+    // The scan reads the file that Open opened, wherever its path leads by then: it is what
+    // plays, to its end.
+    void scanReadsTheFileOpened_data() {
+        QTest::addColumn<QString>("change");
+        for (const char *change : {"moved", "deleted", "replaced by a 1 s file"})
+            QTest::newRow(change) << QString(change);
+    }
+    void scanReadsTheFileOpened() {
+        QFETCH(QString, change);
+        const QString path = write("opened.mp3", bytesOf(Tone));
+        m_gated = "opened.mp3";
+        m_gate.held = true;
+        QCOMPARE(m_player.Open(path, {}), 0);
+        if (change == "moved")
+            QVERIFY(QFile::rename(path, m_dir.filePath("elsewhere.mp3")));
+        else if (change == "deleted")
+            QVERIFY(QFile::remove(path));
+        else if (change == "replaced by a 1 s file")
+            QVERIFY(QFile::remove(path) && writeFile(path, bytesOf(Mono)));
+        else
+            QFAIL("unknown change");
+        m_gate.release();
+        QTRY_COMPARE(m_events, QStringList("checked opened.mp3 0"));
+        QCOMPARE(*FormatMinSec(m_player.Length()), "0分2秒");
+        QCOMPARE(m_player.Play(), 0);
+        QVERIFY(m_hand.playToEnd());
+    }
+
+    // A read that fails is told as such, not remembered as a broken file: Play reads again.
+    void passingReadErrorIsNotRemembered() {
+        const QString path = write("flaky.mp3", bytesOf(Tone));
+        m_gated = "flaky.mp3";
+        m_gate.failing = 1;
+        QCOMPARE(m_player.Open(path, {}), 0);
+        QTRY_COMPARE(m_events, QStringList("checked flaky.mp3 " +
+                                           QString::number(int(PlayerStatus::Unreadable))));
+        m_events.clear();
+        QCOMPARE(m_player.Open(path, {}), 0);
+        QTRY_COMPARE(m_events, QStringList("checked flaky.mp3 0"));
+    }
+
+    // Until the scan answers, the position runs in real time: past an estimate that falls
+    // short, and on a track whose frames overflow 32 bits.
+    void positionBeforeTheScanAnswers_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("heardMs");
+        QTest::addColumn<QString>("shown"); // one second ahead, as the panel shows it
+        QTest::newRow("estimate a third short") << headerless() << 1500 << "0分2秒";
+        QTest::newRow("header claims 22 hours") << claimingADay() << 1500 << "0分2秒";
+    }
+    void positionBeforeTheScanAnswers() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, heardMs);
+        QFETCH(QString, shown);
+        m_gated = "held.mp3";
+        m_gate.held = true;
+        QCOMPARE(m_player.Open(write("held.mp3", bytes), {}), 0);
+        QCOMPARE(m_player.Play(), 0);
+        m_hand.positions.clear();
+        m_hand.output()->play(heardMs);
+        QTRY_COMPARE(positionShown(), shown);
     }
 
     // Looping through the panel: the end plays it again, on an output that stays playing.
@@ -146,9 +304,8 @@ private slots:
         QCOMPARE(tone.at(tagEnd), '\xff');
         const QString notMp3 = "这不是 MP3 文件。", truncated = "文件不完整或已损坏。";
         // With no length header, what decodes before the garbage is the track.
-        QByteArray headerless = tone;
-        headerless.replace(headerless.indexOf("Xing"), 4, QByteArray(4, '\0'));
-        headerless.replace(tone.size() / 3, tone.size() / 3, randomBytes(tone.size() / 3, 5));
+        const QByteArray garbled =
+            headerless().replace(tone.size() / 3, tone.size() / 3, randomBytes(tone.size() / 3, 5));
         const auto row = [&](const char *what, const QString &name, const QByteArray &bytes,
                              const QString &reason) {
             QTest::newRow(what) << name << bytes << QString() << none << reason;
@@ -171,13 +328,13 @@ private slots:
         row("cut one byte short", "cut.mp3", tone.chopped(1), "");
         row("garbage after the first frame", "bad.mp3", tone.left(700) + randomBytes(9000, 4),
             truncated);
-        row("garbage midway, no length header", "mid.mp3", headerless, "");
+        row("garbage midway, no length header", "mid.mp3", garbled, "");
         row("4 MB tag before a good stream", "tagged.mp3",
             id3Tag(4 << 20, 4 << 20) + tone.mid(tagEnd), "");
         row("tag claiming 200 MB", "claim.mp3", id3Tag(200 << 20, 100), notMp3);
         QTest::newRow("deleted while paused")
             << "a.mp3" << tone << "paused" << none << "文件不存在。";
-        // Linux keeps an open file's data until it is closed, so the track is still whole.
+        // What was opened stays readable until it is closed, so the track is still whole.
         QTest::newRow("deleted between Open and Play") << "a.mp3" << tone << "opened" << none << "";
         QTest::newRow("emptied while playing")
             << "a.mp3" << tone << "playing" << QByteArray("") << "";
@@ -191,6 +348,10 @@ private slots:
         const QChar special = name.isEmpty() ? QChar() : name.back();
         if (QStringLiteral("/|-").contains(special))
             name.chop(1);
+#ifdef Q_OS_WIN
+        if (special == u'|' || special == u'-')
+            QSKIP("Windows has no named pipes among files, nor Unix file modes to lock one");
+#else
         // Root reads every file whatever its mode, and CI runs the tests as root: there
         // the row runs again in a child that has dropped to the user "nobody".
         if (special == u'-' && geteuid() == 0) {
@@ -206,12 +367,15 @@ private slots:
                      out);
             return;
         }
+#endif
         QTemporaryDir dir(m_dir.filePath("row-XXXXXX"));
         const QString path = name.isEmpty() ? QString() : dir.filePath(name);
         if (special == u'/')
             QVERIFY(QDir(dir.path()).mkdir(name));
+#ifdef Q_OS_UNIX
         else if (special == u'|')
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+#endif
         else if (!bytes.isNull())
             QVERIFY(writeFile(path, bytes) && (special != u'-' || QFile::setPermissions(path, {})));
 

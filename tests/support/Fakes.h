@@ -113,9 +113,10 @@ struct HandPlayed {
     QList<qint32> positions;
     int ends = 0;
     qint64 heardAtEnd = 0;
+    FileOpener opener = openForReading; // how the component opens the chosen file
     Mp3Play player{
         [this](int rate) { return outputs << new FakeOutput, output()->rate = rate, output(); },
-        Mp3Play::Options{5}};
+        Mp3Play::Options{5, [this](const QString &path) { return opener(path); }}};
 };
 
 inline QByteArray bytesOf(const QString &path) {
