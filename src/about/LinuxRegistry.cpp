@@ -64,3 +64,7 @@ RegStatus LinuxRegistry::queryValue(RegKey key, const QByteArray &valueName, qui
 RegStatus LinuxRegistry::closeKey(RegKey key) {
     return m_openToolKeys.remove(key) > 0 ? Reg::Success : Reg::InvalidHandle;
 }
+
+std::unique_ptr<Registry> makeSystemRegistry() {
+    return std::make_unique<LinuxRegistry>();
+}

@@ -3,10 +3,12 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <memory>
+
 // A small registry in the shape of advapi32's ANSI calls (RegOpenKeyExA,
 // RegQueryValueExA, RegCloseKey): names are bytes in the system's 8-bit encoding,
 // handles are plain numbers with 0 for "no key", and every call answers a Win32
-// error code. A Windows layer can forward to advapi32 one to one.
+// error code. On Windows it is advapi32 itself; Linux has a stand-in (LinuxRegistry).
 //
 // The constants live in a namespace of their own because windows.h defines the
 // Windows names (HKEY_LOCAL_MACHINE, REG_SZ, ...) as macros.
@@ -43,3 +45,6 @@ public:
                                  quint32 &dataLength) = 0;
     virtual RegStatus closeKey(RegKey key) = 0;
 };
+
+// The system's registry: advapi32 on Windows, the stand-in elsewhere.
+std::unique_ptr<Registry> makeSystemRegistry();

@@ -1,5 +1,7 @@
 #include "app/AppSetup.h"
 
+#include "app/FontStandIns.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
@@ -8,14 +10,8 @@
 #include <QTranslator>
 
 void installChineseFonts(QApplication &app) {
-    QFont::insertSubstitutions(QStringLiteral("宋体"),
-                               {QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
-                                QStringLiteral("WenQuanYi Zen Hei")});
-    QFont::insertSubstitutions(QStringLiteral("黑体"), {QStringLiteral("WenQuanYi Zen Hei"),
-                                                        QStringLiteral("Droid Sans Fallback")});
-    QFont::insertSubstitutions(QStringLiteral("楷体_GB2312"),
-                               {QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UKai TW"),
-                                QStringLiteral("AR PL UMing CN")});
+    for (const FontStandIn &font : chineseFontStandIns())
+        QFont::insertSubstitutions(font.family, font.standIns);
     app.setFont(QFont(QStringLiteral("宋体"), 9));
 }
 
