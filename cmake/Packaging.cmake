@@ -7,6 +7,13 @@
 #   cmake --install <build> --prefix <dir>   stages the whole tree below <dir>
 #   cpack (in <build>)                         packs it into quenzo_<version>_<arch>.deb
 
+# On Windows the program, its pictures and (added by scripts/windows) its DLLs share one
+# folder, which the zip holds and the installer copies.
+if(WIN32)
+    set(QUENZO_INSTALL_APPDIR ".")
+    return()
+endif()
+
 if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
     set(CMAKE_INSTALL_PREFIX "/" CACHE PATH "Root of the installed tree" FORCE)
 endif()
