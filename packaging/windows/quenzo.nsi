@@ -3,7 +3,7 @@
 ; installed. /S installs and uninstalls silently.
 ;   makensis -DVERSION=1.0.0 -DSTAGE=<program folder> -DFILES=<uninstall list>
 ;            -DOUTFILE=<setup.exe> -DICON=<quenzo.ico> quenzo.nsi
-Unicode true
+Target amd64-unicode ; a 64-bit installer for the 64-bit program (Unicode)
 !include "MUI2.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quenzo"

@@ -93,6 +93,9 @@ private slots:
         row("system: hardinfo first", "system", "", "hardinfo", {"kinfocenter", "hardinfo"});
     }
     void startSysInfo() {
+        if (QSysInfo::productType() == "windows")
+            QSKIP("The rows' programs are shell scripts on PATH; on Windows systemRegistry's "
+                  "rows start a real program");
         QFETCH(QString, path);
         QFETCH(QString, msinfo);
         QFETCH(QString, started);
@@ -122,6 +125,67 @@ private slots:
         if (!started.isEmpty())
             QTRY_VERIFY(QFile::exists(dir.filePath(started) + ".started"));
         QCOMPARE(messages, started.isEmpty() ? Unavailable : QStringList());
+    }
+
+    // The system's registry, written with reg.exe as a user or an installer would: a string in
+    // the ANSI code page (936 on Chinese Windows), a DWORD, and the tool's path or folder,
+    // from which 系统信息 starts a real program.
+    void systemRegistry_data() {
+        for (const char *column : {"key", "name", "type", "data", "read"})
+            QTest::addColumn<QString>(column);
+        const QString tool = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+        const QString folder = "SOFTWARE\\Microsoft\\Shared Tools Location";
+        QTest::newRow("string in code page 936") << "SOFTWARE\\Quenzo"
+                                                 << "名称"
+                                                 << "REG_SZ"
+                                                 << "系统信息"
+                                                 << "系统信息";
+        QTest::newRow("dword") << "SOFTWARE\\Quenzo"
+                               << "v"
+                               << "REG_DWORD"
+                               << "0x1234"
+                               << "&h00001234";
+        QTest::newRow("tool's path, started") << tool << "PATH"
+                                              << "REG_SZ"
+                                              << "%1\\工具.exe"
+                                              << "started %1\\工具.exe";
+        QTest::newRow("tool's folder, started") << folder << "MSINFO"
+                                                << "REG_SZ"
+                                                << "%1"
+                                                << "started %1\\MSINFO32.EXE";
+    }
+    void systemRegistry() {
+        if (QSysInfo::productType() != "windows")
+            QSKIP("Linux has no registry: its stand-in is startSysInfo's row \"system\"");
+        if (qEnvironmentVariableIsEmpty("QUENZO_PRIVATE_WINE_PREFIX"))
+            QSKIP("Writes below HKEY_LOCAL_MACHINE: only in scripts/test-windows' own Wine prefix");
+        QFETCH(QString, key);
+        QFETCH(QString, name);
+        QFETCH(QString, type);
+        QFETCH(QString, data);
+        QFETCH(QString, read);
+        QTemporaryDir dir;
+        const QString folder = QDir::toNativeSeparators(dir.path());
+        for (const QString &exe : {"工具.exe", "MSINFO32.EXE"})
+            QVERIFY(QFile::copy(QUENZO_STARTED_PROGRAM, dir.filePath(exe)));
+        const QString hklmKey = "HKLM\\" + key;
+        QCOMPARE(QProcess::execute(
+                     "reg", {"add", hklmKey, "/v", name, "/t", type, "/d", data.arg(folder), "/f"}),
+                 0);
+        const auto removeKey = qScopeGuard([&] {
+            QProcess::execute("reg", {"delete", hklmKey, "/f"});
+        });
+        if (read.startsWith("started ")) {
+            QStringList messages;
+            StartSysInfo(*services(messages, makeSystemRegistry().release()), nullptr);
+            QTRY_VERIFY(QFile::exists(read.mid(8).arg(folder) + ".started"));
+            QCOMPARE(messages, QStringList());
+        } else {
+            QString value;
+            const auto registry = makeSystemRegistry();
+            QVERIFY(GetKeyValue(*registry, Reg::LocalMachine, key, name, value));
+            QCOMPARE(value, read);
+        }
     }
 
     // A new dialog each time, as per click in the window, with the texts of its load afresh.

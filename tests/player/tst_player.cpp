@@ -111,6 +111,8 @@ private slots:
 
     // The open dialog is large, and its size, type and date columns are wide enough to read.
     void openDialogIsReadable() {
+        if (QSysInfo::productType() == "windows")
+            QSKIP("Windows shows its own open dialog, which keeps its columns itself");
         QTemporaryDir dir;
         QVERIFY(writeFile(dir.filePath("歌.mp3"), QByteArray(200000, 'x')) &&
                 QDir::setCurrent(dir.path()));
