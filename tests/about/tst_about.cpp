@@ -166,7 +166,7 @@ private slots:
         QFETCH(QString, read);
         QTemporaryDir dir;
         const QString folder = QDir::toNativeSeparators(dir.path());
-        for (const QString &exe : {"工具.exe", "MSINFO32.EXE"})
+        for (const char *exe : {"工具.exe", "MSINFO32.EXE"})
             QVERIFY(QFile::copy(QUENZO_STARTED_PROGRAM, dir.filePath(exe)));
         const QString hklmKey = "HKLM\\" + key;
         QCOMPARE(QProcess::execute(
