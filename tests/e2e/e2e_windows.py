@@ -84,9 +84,11 @@ def registry():
                     lines.add(f"{key} {line}")
         os.remove(out)
     # The system's own: Wine's settings, the devices, display drivers and sound devices it
-    # finds as programs start.
+    # finds as programs start, and the open dialog's memory of the folder last used, which
+    # Windows keeps for every program that shows it.
     volatile = ("Volatile Environment", "\\Wine\\", "HKEY_LOCAL_MACHINE\\System\\",
-                "HKEY_LOCAL_MACHINE\\HARDWARE\\", "\\MMDevices\\", "DynData", "PerfData")
+                "HKEY_LOCAL_MACHINE\\HARDWARE\\", "\\MMDevices\\", "DynData", "PerfData",
+                "\\Explorer\\ComDlg32\\")
     return {line for line in lines if not any(v in line for v in volatile)}
 
 
