@@ -9,37 +9,54 @@
 
 namespace {
 using B = QByteArray;
-const QStringList Unavailable{"Tovi|此时系统信息不可用"};
+const bool OnWindows = QSysInfo::productType() == "windows";
 
-// Answers like advapi32, names in any case, one key open at a time (every key exists).
+// Answers like advapi32: every key opens below HKEY_LOCAL_MACHINE, as handle 1, one at a
+// time; names are found in any case.
 struct FakeRegistry : Registry {
-    QMap<B, QPair<quint32, B>> values; // "KEY|VALUE" in upper case
-    B open;
+    QMap<QPair<B, B>, QPair<quint32, B>> values; // (key, value name) in upper case
+    B openKey_;
     RegStatus openKey(RegKey root, const B &key, quint32, quint32, RegKey &result) override {
-        open = key.toUpper() + '|';
-        return (result = root == Reg::LocalMachine) ? Reg::Success : Reg::FileNotFound;
+        result = 0;
+        if (root != Reg::LocalMachine)
+            return Reg::FileNotFound;
+        openKey_ = key.toUpper();
+        result = 1;
+        return Reg::Success;
     }
     RegStatus queryValue(RegKey key, const B &name, quint32 &type, char *data,
                          quint32 &length) override {
-        const auto found = values.constFind(open + name.toUpper());
+        const auto found = values.constFind({openKey_, name.toUpper()});
         if (key != 1 || found == values.cend())
             return Reg::FileNotFound;
         type = found->first;
-        if (std::exchange(length, quint32(found->second.size())) < length)
+        const quint32 size = quint32(found->second.size());
+        const bool fits = size <= length;
+        length = size;
+        if (!fits)
             return Reg::MoreData;
         std::copy(found->second.cbegin(), found->second.cend(), data);
         return Reg::Success;
     }
-    RegStatus closeKey(RegKey key) override { return open.clear(), key == 1 ? 0 : 6; }
+    RegStatus closeKey(RegKey key) override {
+        openKey_.clear();
+        return key == 1 ? Reg::Success : Reg::InvalidHandle;
+    }
 };
 
-// The system's services with the messages noted and, when one is given, a fake registry.
-std::unique_ptr<AboutServices> services(QStringList &messages, Registry *registry = nullptr) {
+// The message boxes shown: their captions and their texts.
+struct Messages {
+    QStringList captions, texts;
+};
+
+// The system's services with the messages noted and, when one is given, another registry.
+std::unique_ptr<AboutServices> services(Messages &messages, Registry *registry = nullptr) {
     auto about = makeSystemAboutServices();
     if (registry)
         about->registry.reset(registry);
     about->showMessage = [&messages](QWidget *, const QString &caption, const QString &text) {
-        messages << caption + '|' + text;
+        messages.captions << caption;
+        messages.texts << text;
     };
     return about;
 }
@@ -52,158 +69,151 @@ private slots:
     void keyValue_data() {
         QTest::addColumn<quint32>("type");
         QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QString>("expected"); // "failed": GetKeyValue answers false
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<QString>("value");
         const B full = B(1023, 'a') + '\0';
-        QTest::newRow("1024 bytes read whole") << Reg::Sz << full << QString(1023, 'a');
-        QTest::newRow("one byte more fails") << Reg::Sz << 'a' + full << "failed";
-        QTest::newRow("one zero dropped") << Reg::Sz << B("\0\0", 2) << QString(QChar(0));
-        QTest::newRow("dword") << Reg::Dword << B("\xef\xcd\xab\x12", 4) << "&h12ABCDEF";
-        QTest::newRow("other type as passed") << Reg::ExpandSz << B("%x%") << "passed";
+        QTest::newRow("1024 bytes read whole") << Reg::Sz << full << true << QString(1023, 'a');
+        QTest::newRow("one byte more fails") << Reg::Sz << 'a' + full << false << "";
+        QTest::newRow("one zero dropped") << Reg::Sz << B("\0\0", 2) << true << QString(QChar(0));
+        QTest::newRow("dword") << Reg::Dword << B("\xef\xcd\xab\x12", 4) << true << "&h12ABCDEF";
+        QTest::newRow("other type as passed") << Reg::ExpandSz << B("%x%") << true << "passed";
     }
     void keyValue() {
         QFETCH(quint32, type);
         QFETCH(QByteArray, data);
-        QFETCH(QString, expected);
         FakeRegistry registry;
-        registry.values["K|V"] = {type, data};
+        registry.values[{"K", "V"}] = {type, data};
         QString value = "passed";
-        QCOMPARE(GetKeyValue(registry, Reg::LocalMachine, "k", "v", value), expected != "failed");
-        QCOMPARE(value, expected == "failed" ? "" : expected);
-        QVERIFY(registry.open.isEmpty()); // closed again
+        QTEST(GetKeyValue(registry, Reg::LocalMachine, "k", "v", value), "read");
+        QTEST(value, "value");
+        QVERIFY2(registry.openKey_.isEmpty(), "the key was not closed");
     }
 
-    // The two values (%1: the row's folder) or, for "system", the Linux layer; the programs on
-    // PATH ('-': not executable, '!': starting it throws) and the one started.
+    // The two values (%1: the row's folder), the programs and the plain files in that folder,
+    // and the program started, or none and the message. "system": the Linux stand-in, which
+    // finds the tool on PATH.
     void startSysInfo_data() {
-        for (const char *column : {"path", "msinfo", "started"})
+        for (const char *column : {"path", "msinfo"})
             QTest::addColumn<QString>(column);
         QTest::addColumn<QStringList>("programs");
+        QTest::addColumn<bool>("throws"); // starting a program throws
+        QTest::addColumn<QString>("started");
         const auto row = [](const char *name, const char *path, const char *msinfo,
-                            const char *started, const QStringList &programs) {
-            QTest::newRow(name) << QString(path) << QString(msinfo) << QString(started) << programs;
+                            const QStringList &programs, const char *started) {
+            QTest::newRow(name) << QString(path) << QString(msinfo) << programs << false
+                                << QString(started);
         };
-        row("first value (hidden: not checked)", "%1/.s", "", ".s", {".s"});
-        row("first value wins", "%1/.s", "%1", ".s", {".s", "MSINFO32.EXE"});
-        row("second, MSINFO32.EXE", "", "%1", "MSINFO32.EXE", {"MSINFO32.EXE"});
-        row("second, no MSINFO32.EXE", "", "%1", "", {"x"});
-        row("second, a folder", "", "%1", "", {"MSINFO32.EXE/x"});
-        row("neither", "", "", "", {"MSINFO32.EXE"});
-        row("first will not start", "%1/none", "", "", {});
-        row("starting throws", "%1/.s", "", "", {"!.s"});
-        row("system: hardinfo first", "system", "", "hardinfo", {"kinfocenter", "hardinfo"});
+        row("first value, a hidden file: not looked up", "%1/.s.exe", "", {".s.exe"}, ".s.exe");
+        row("first value wins", "%1/.s.exe", "%1", {".s.exe", "MSINFO32.EXE"}, ".s.exe");
+        row("second, MSINFO32.EXE", "", "%1", {"MSINFO32.EXE"}, "MSINFO32.EXE");
+        row("second, no MSINFO32.EXE", "", "%1", {"x.exe"}, "");
+        row("second, a folder", "", "%1", {"MSINFO32.EXE/x.exe"}, "");
+        row("neither", "", "", {"MSINFO32.EXE"}, "");
+        row("first will not start", "%1/none.exe", "", {}, "");
+        QTest::newRow("starting throws") << "%1/.s.exe"
+                                         << "" << QStringList(".s.exe") << true << "";
+        row("system: hardinfo first", "system", "", {"kinfocenter", "hardinfo"}, "hardinfo");
     }
     void startSysInfo() {
-        if (QSysInfo::productType() == "windows")
-            QSKIP("The rows' programs are shell scripts on PATH; on Windows systemRegistry's "
-                  "rows start a real program");
         QFETCH(QString, path);
         QFETCH(QString, msinfo);
-        QFETCH(QString, started);
         QFETCH(QStringList, programs);
+        QFETCH(bool, throws);
+        QFETCH(QString, started);
+        if (path == "system" && OnWindows)
+            QSKIP("Windows has a registry; systemRegistry reads it");
         QTemporaryDir dir;
-        for (const QString &name : programs) { // builtins only, as PATH is bare
-            QFile script(dir.filePath(name.sliced(name.startsWith('-') || name.startsWith('!'))));
-            QVERIFY(QDir().mkpath(QFileInfo(script).path()) && script.open(QIODevice::WriteOnly));
-            script.write("#!/bin/sh\n: >\"$0.started\"\n");
-            QVERIFY(name.startsWith('-') ||
-                    script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
-        }
+        for (const QString &name : programs)
+            QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(name)).path()) &&
+                    QFile::copy(QUENZO_STARTED_PROGRAM, dir.filePath(name)));
         const auto restorePath = qScopeGuard([old = qgetenv("PATH")] { qputenv("PATH", old); });
-        qputenv("PATH", QFile::encodeName(dir.path())); // only the row's programs
-        auto *registry = path == "system" ? nullptr : new FakeRegistry;
-        for (auto [value, text] :
-             {std::pair{B("SOFTWARE\\MICROSOFT\\SHARED TOOLS\\MSINFO|PATH"), path},
-              {"SOFTWARE\\MICROSOFT\\SHARED TOOLS LOCATION|MSINFO", msinfo}})
+        if (path == "system")
+            qputenv("PATH", QFile::encodeName(dir.path())); // only the row's programs
+        FakeRegistry *registry = path == "system" ? nullptr : new FakeRegistry;
+        const std::tuple<B, B, QString> values[] = {
+            {"SOFTWARE\\MICROSOFT\\SHARED TOOLS\\MSINFO", "PATH", path},
+            {"SOFTWARE\\MICROSOFT\\SHARED TOOLS LOCATION", "MSINFO", msinfo}};
+        for (const auto &[key, name, text] : values)
             if (registry && !text.isEmpty())
-                registry->values[value] = {Reg::Sz,
-                                           QFile::encodeName(text.replace("%1", dir.path()))};
-        QStringList messages;
+                registry->values[{key, name}] = {
+                    Reg::Sz, QFile::encodeName(QString(text).replace("%1", dir.path()))};
+        Messages messages;
         auto about = services(messages, registry);
-        if (!programs.filter("!").isEmpty())
+        if (throws)
             about->startProgram = [](const QString &) -> bool { throw std::runtime_error("no"); };
         StartSysInfo(*about, nullptr);
         if (!started.isEmpty())
-            QTRY_VERIFY(QFile::exists(dir.filePath(started) + ".started"));
-        QCOMPARE(messages, started.isEmpty() ? Unavailable : QStringList());
+            QTRY_VERIFY2(QFile::exists(dir.filePath(started) + ".started"), "not started");
+        QCOMPARE(messages.texts,
+                 started.isEmpty() ? QStringList("此时系统信息不可用") : QStringList());
+        QCOMPARE(messages.captions, started.isEmpty() ? QStringList("Tovi") : QStringList());
     }
 
     // The system's registry, written with reg.exe as a user or an installer would: a string in
-    // the ANSI code page (936 on Chinese Windows), a DWORD, and the tool's path or folder,
-    // from which 系统信息 starts a real program.
+    // the ANSI code page (936 on Chinese Windows), read back whole; the tool's path or its
+    // folder, from which 系统信息 starts a real program (%1: the row's folder).
     void systemRegistry_data() {
-        for (const char *column : {"key", "name", "type", "data", "read"})
+        for (const char *column : {"key", "name", "value", "started"})
             QTest::addColumn<QString>(column);
-        const QString tool = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-        const QString folder = "SOFTWARE\\Microsoft\\Shared Tools Location";
         QTest::newRow("string in code page 936") << "SOFTWARE\\Quenzo"
                                                  << "名称"
-                                                 << "REG_SZ"
                                                  << "系统信息"
-                                                 << "系统信息";
-        QTest::newRow("dword") << "SOFTWARE\\Quenzo"
-                               << "v"
-                               << "REG_DWORD"
-                               << "0x1234"
-                               << "&h00001234";
-        QTest::newRow("tool's path, started") << tool << "PATH"
-                                              << "REG_SZ"
-                                              << "%1\\工具.exe"
-                                              << "started %1\\工具.exe";
-        QTest::newRow("tool's folder, started") << folder << "MSINFO"
-                                                << "REG_SZ"
-                                                << "%1"
-                                                << "started %1\\MSINFO32.EXE";
+                                                 << "";
+        QTest::newRow("tool's path") << "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"
+                                     << "PATH"
+                                     << "%1\\工具.exe"
+                                     << "%1\\工具.exe";
+        QTest::newRow("tool's folder") << "SOFTWARE\\Microsoft\\Shared Tools Location"
+                                       << "MSINFO"
+                                       << "%1"
+                                       << "%1\\MSINFO32.EXE";
     }
     void systemRegistry() {
-        if (QSysInfo::productType() != "windows")
+        if (!OnWindows)
             QSKIP("Linux has no registry: its stand-in is startSysInfo's row \"system\"");
         if (qEnvironmentVariableIsEmpty("QUENZO_PRIVATE_WINE_PREFIX"))
             QSKIP("Writes below HKEY_LOCAL_MACHINE: only in scripts/test-windows' own Wine prefix");
         QFETCH(QString, key);
         QFETCH(QString, name);
-        QFETCH(QString, type);
-        QFETCH(QString, data);
-        QFETCH(QString, read);
+        QFETCH(QString, value);
+        QFETCH(QString, started);
         QTemporaryDir dir;
         const QString folder = QDir::toNativeSeparators(dir.path());
         for (const char *exe : {"工具.exe", "MSINFO32.EXE"})
             QVERIFY(QFile::copy(QUENZO_STARTED_PROGRAM, dir.filePath(exe)));
-        const QString hklmKey = "HKLM\\" + key;
-        QCOMPARE(QProcess::execute(
-                     "reg", {"add", hklmKey, "/v", name, "/t", type, "/d", data.arg(folder), "/f"}),
+        const QString hklm = "HKLM\\" + key;
+        QCOMPARE(QProcess::execute("reg", {"add", hklm, "/v", name, "/d", value.arg(folder), "/f"}),
                  0);
-        const auto removeKey = qScopeGuard([&] {
-            QProcess::execute("reg", {"delete", hklmKey, "/f"});
-        });
-        if (read.startsWith("started ")) {
-            QStringList messages;
+        const auto remove = qScopeGuard([&] { QProcess::execute("reg", {"delete", hklm, "/f"}); });
+        QString read;
+        QVERIFY(GetKeyValue(*makeSystemRegistry(), Reg::LocalMachine, key, name, read));
+        QCOMPARE(read, value.arg(folder));
+        if (!started.isEmpty()) {
+            Messages messages;
             StartSysInfo(*services(messages, makeSystemRegistry().release()), nullptr);
-            QTRY_VERIFY(QFile::exists(read.mid(8).arg(folder) + ".started"));
-            QCOMPARE(messages, QStringList());
-        } else {
-            QString value;
-            const auto registry = makeSystemRegistry();
-            QVERIFY(GetKeyValue(*registry, Reg::LocalMachine, key, name, value));
-            QCOMPARE(value, read);
+            QTRY_VERIFY2(QFile::exists(started.arg(folder) + ".started"), "not started");
+            QCOMPARE(messages.texts, QStringList());
         }
     }
 
-    // A new dialog each time, as per click in the window, with the texts of its load afresh.
+    // A new dialog each time, as per click in the window, with the texts of its load afresh;
+    // Enter presses the button with the focus, Esc closes it.
     void dialogKeys() {
-        QStringList messages;
+        Messages messages;
         const auto about = services(messages, new FakeRegistry);
-        for (const char *focus : {"cmdSysInfo", "cmdOK"}) { // Enter presses the one with the focus
+        for (const char *focus : {"cmdSysInfo", "cmdOK"}) {
             frmAbout dialog(*about);
-            messages.clear();
-            QCOMPARE(dialog.windowTitle() + dialog.findChild<QLabel *>("lblVersion")->text() +
-                         dialog.findChild<QLabel *>("lblTitle")->text(),
-                     "关于 Tovi版本 1.0.0Tovi");
+            messages = {};
+            QCOMPARE(dialog.windowTitle(), "关于 Tovi");
+            QCOMPARE(dialog.findChild<QLabel *>("lblVersion")->text(), "版本 1.0.0");
+            QCOMPARE(dialog.findChild<QLabel *>("lblTitle")->text(), "Tovi");
             dialog.show();
             QVERIFY(QTest::qWaitForWindowActive(&dialog));
             QCOMPARE(QApplication::focusWidget()->objectName(), "cmdOK");
             dialog.findChild<QPushButton *>(focus)->setFocus();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QCOMPARE(dialog.isVisible(), messages.size() == 1); // cmdSysInfo keeps it open
+            QCOMPARE(dialog.isVisible(), focus == QString("cmdSysInfo")); // which stays open
+            QCOMPARE(messages.texts.size(), focus == QString("cmdSysInfo") ? 1 : 0);
             QTest::keyClick(&dialog, Qt::Key_Escape);
             QVERIFY(!dialog.isVisible());
         }

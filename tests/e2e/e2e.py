@@ -1,87 +1,134 @@
 #!/usr/bin/env python3
-"""Quenzo as a person meets it: the installed program on a real X server, its controls found
-through the accessibility tree, used with real clicks and keys (xdotool) and read back
-through the tree.
+"""Quenzo as a person meets it, on a real X server, with real clicks and keys (xdotool): the
+program installed from a Linux build, or for Windows, under Wine, the zip's folder or the
+installer. Controls are found by their object names in the window's Designer form, the one
+source of their geometry; what the window shows is read off the screen.
 
-Usage: e2e.py BUILD_DIR   (in a D-Bus session, with DISPLAY naming an X server); it installs
-the build into a temporary prefix first, exactly as a user gets it.
+Usage: e2e.py linux BUILD_DIR | windows FOLDER | installer SETUP.EXE
+(with the X server, sound server and Wine prefix that scripts/test and scripts/test-windows
+start).
 """
 import os
 import subprocess
 import sys
 import tempfile
 import time
+import xml.etree.ElementTree as ET
 
-import pyatspi
-from gi.repository import GLib
 from Xlib import X, display, protocol
 
+TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+WINE_RUN = os.path.join(TOP, "scripts", "lib", "wine-run")
 DEADLINE = 60.0  # seconds; a sanitizer build on a busy machine is slow
 
 
-def wait_for(what, read, good=bool):
-    deadline = time.monotonic() + DEADLINE
+def wait_for(what, read, good=bool, seconds=DEADLINE):
+    deadline = time.monotonic() + seconds
     while not good(value := read()):
         if time.monotonic() > deadline:
             raise AssertionError(f"timed out waiting for {what}; last saw {value!r}")
-        time.sleep(0.1)
+        time.sleep(0.05)
     return value
+
+
+def within(seconds, condition):
+    deadline = time.monotonic() + seconds
+    while not condition():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.05)
+    return True
 
 
 def xdotool(*args):
     return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True).stdout
 
 
-def text(acc):
-    return acc.queryText().getText(0, -1)
+def wine(*args, **kwargs):
+    return subprocess.run([WINE_RUN, *args], capture_output=True, text=True, errors="replace",
+                          **kwargs)
 
 
-class App:
-    def __init__(self, exe, x):
-        self.x = x
-        env = dict(os.environ, QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                   QT_QPA_PLATFORM="xcb")
-        self.proc = subprocess.Popen([exe], env=env)
-        try:
-            self.window = wait_for("the main window in the accessibility tree", self._window)
-            self.xid = int(wait_for("the main window on the screen", lambda: xdotool(
-                "search", "--all", "--onlyvisible", "--pid", self.proc.pid, "--name", "^Quenzo$")))
-            (self.picture,) = self.find(lambda a: a.description == "答对或答错的图片")
-        except Exception:
-            self.proc.kill()
-            raise
+def windows():
+    return set(xdotool("search", "--onlyvisible", "--name", ".").split())
 
-    def _window(self):
-        if self.proc.poll() is not None:
+
+def drawn(x, xid):
+    """Whether the window shows more than a few colours: it has been painted."""
+    g = x.create_resource_object("window", xid).get_geometry()
+    origin = x.screen().root.translate_coords(xid, 0, 0)
+    data = x.screen().root.get_image(origin.x, origin.y, g.width, g.height, X.ZPixmap,
+                                     0xFFFFFFFF).data
+    return len({data[i:i + 3] for i in range(0, len(data), 4)}) > 20
+
+
+def form_geometry(ui_file):
+    """Each named widget's rectangle in the window's client area."""
+    rects = {}
+
+    def walk(widget, dx, dy):
+        rect = widget.find("./property[@name='geometry']/rect")
+        x = dx + int(rect.findtext("x")) if rect is not None else dx
+        y = dy + int(rect.findtext("y")) if rect is not None else dy
+        if rect is not None:
+            rects[widget.get("name")] = (x, y, int(rect.findtext("width")),
+                                         int(rect.findtext("height")))
+        for child in widget.findall("./widget"):
+            walk(child, x, y)
+
+    for child in ET.parse(ui_file).getroot().find("widget").findall("./widget"):
+        walk(child, 0, 0)
+    return rects
+
+
+FORM = form_geometry(os.path.join(TOP, "src", "app", "Form1.ui"))
+
+
+class Window:
+    """The window 'Quenzo' on the screen: without a window manager the X window is the
+    client area. Clicks and pixels by object name."""
+
+    def __init__(self, x, proc=None):
+        self.x, self.proc = x, proc
+        found = wait_for("the window 'Quenzo'", lambda: self._running() and xdotool(
+            "search", "--onlyvisible", "--name", "^Quenzo$").split())
+        self.xid = int(found[0])
+        origin = x.screen().root.translate_coords(self.xid, 0, 0)
+        self.left, self.top = origin.x, origin.y
+
+    def _running(self):
+        if self.proc and self.proc.poll() is not None:
             raise AssertionError(f"the program ended early with {self.proc.returncode}")
-        for app in pyatspi.Registry.getDesktop(0):
-            try:  # an instance that has just ended may still be listed
-                if app is not None and app.get_process_id() == self.proc.pid:
-                    self.app = app
-                    return next((w for w in app if w and w.name == "Quenzo" and w.childCount),
-                                None)
-            except GLib.GError:
-                pass
+        return True
 
-    def find(self, pred):
-        return pyatspi.findAllDescendants(self.window, pred)
+    def click(self, name):
+        x, y, w, h = FORM[name]
+        xdotool("mousemove", self.left + x + w // 2, self.top + y + h // 2, "click", "1")
 
-    def one(self, role, name):
-        found = self.find(lambda a: a.getRoleName() == role and a.name == name)
-        assert len(found) == 1, f"{len(found)} of {role} {name!r}"
-        return found[0]
+    def pixels(self, name):
+        x, y, w, h = FORM[name]
+        data = self.x.screen().root.get_image(self.left + x, self.top + y, w, h, X.ZPixmap,
+                                              0xFFFFFFFF).data
+        return [(data[i + 2], data[i + 1], data[i]) for i in range(0, len(data), 4)]
 
-    def click(self, acc):
-        e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        xdotool("mousemove", e.x + e.width // 2, e.y + e.height // 2, "click", "1")
+    def picture(self):
+        """Picture1: the green tick of a right answer, the red cross of a wrong one, or none."""
+        pixels = self.pixels("Picture1")
+        if sum(1 for r, g, b in pixels if g > 120 and r < 80 and b < 80) > 200:
+            return "right"
+        return "wrong" if sum(1 for r, g, b in pixels if r > 180 and g < 80) > 200 else "none"
 
     def close_box(self):
-        """What a window manager sends when the close box is clicked."""
+        """What the close box sends: WM_DELETE_WINDOW from a window manager on Linux; under
+        Wine, which has none here, Alt+F4, the same close command."""
+        if self.proc.args[0] == WINE_RUN:
+            xdotool("key", "--window", self.xid, "alt+F4")
+            return
         win = self.x.create_resource_object("window", self.xid)
         data = (32, [self.x.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])
         win.send_event(protocol.event.ClientMessage(
             window=win, client_type=self.x.intern_atom("WM_PROTOCOLS"), data=data))
-        self.x.sync()  # the server drops a request still unread when its sender disconnects
+        self.x.sync()
 
     def ends_with_0(self):
         try:
@@ -91,65 +138,185 @@ class App:
             raise AssertionError("the program did not end")
 
 
-# What a person does, then what the answer box, the picture and the count box show. Before
-# any question the drill judges against 0 + 0.
-ANSWERS = [("type", "0", ["0", "对", "1 个"]), ("click", "清除", ["", "没有图片", "1 个"]),
-           ("click", "7", ["7", "错", "1 个"]), ("click", "1", ["71", "错", "1 个"])]
+def keypad_is_blue(w):
+    """The keypad's faces are light blue, (192, 192, 255), once the window is drawn."""
+    near = lambda p: max(abs(a - b) for a, b in zip(p, (192, 192, 255))) <= 8
+    wait_for("key 7's face in its blue", lambda: w.pixels("Command3_7"),
+             lambda pixels: sum(map(near, pixels)) > len(pixels) // 2)
 
 
-def answers(app):
-    answer, count = app.one("text", "答案"), app.one("text", "数量")
-    for how, what, expected in ANSWERS:
-        app.click(answer if how == "type" else app.one("push button", what))
-        if how == "type":
-            xdotool("type", what)
-        wait_for(f"{expected} after {how} {what}",
-                 lambda: [text(answer), app.picture.name, text(count)], expected.__eq__)
+def answers_on_the_keypad(w):
+    """A free test's question, answered by trying 0 to 18 on the keypad until one is right."""
+    w.click("Command5")
+    for answer in range(19):
+        w.click("Command6")  # 清除
+        for digit in str(answer):
+            w.click(f"Command3_{digit}")
+        try:
+            return wait_for(f"the right-answer picture after {answer}", w.picture,
+                            "right".__eq__, 0.8)
+        except AssertionError:
+            pass
+    raise AssertionError("no answer from 0 to 18 was judged right")
 
 
-def play_without_a_file(app):
-    boxes = lambda: [w for w in app.app if w and w.name == "播放mp3"]
-    app.click(app.one("push button", "播放"))
-    wait_for("the message box", boxes)
+def plays_without_a_file(w):
+    """播放 before any file is chosen: a message, closed with Enter."""
+    before = windows()
+    w.click("Command9")
+    (box,) = wait_for("the message box", lambda: windows() - before)
     xdotool("key", "Return")
-    wait_for("the message box to close", boxes, lambda seen: not seen)
+    wait_for("the message box to close", lambda: box not in windows())
 
 
-def exit_button(app):
-    app.click(app.one("push button", "退出"))
-    app.ends_with_0()
+def plays_a_file_chosen_in_the_open_dialog(w, song):
+    """打开 shows the open dialog; a file typed there plays: the player's face changes."""
+    before, stopped = windows(), w.pixels("Mp3Play1")
+    w.click("Command8")
+    (dialog,) = wait_for("the open dialog", lambda: windows() - before)
+    wait_for("the open dialog drawn", lambda: drawn(w.x, int(dialog)))
+    xdotool("type", song)  # into its file name box, which has the focus
+    closed = lambda: dialog not in windows()
+    xdotool("key", "Return")
+    if not within(2, closed):
+        xdotool("key", "Return")  # the first took the completion Qt's dialog offers
+    wait_for("the open dialog to close", closed)
+    w.click("Command9")
+    wait_for("the player's face to show it playing", lambda: w.pixels("Mp3Play1") != stopped)
+    wait_for("the face to show it stopped at the end", lambda: w.pixels("Mp3Play1") == stopped)
 
 
-def close_box_in_paced_test(app):
-    paced = app.one("push button", "匀速测试")
-    app.click(paced)
-    wait_for("the paced test to start", lambda: paced.name, "停止".__eq__)
-    app.close_box()
-    app.ends_with_0()
-
-
-def main(prefix):
-    subprocess.run(["cmake", "--install", sys.argv[1], "--prefix", prefix], check=True,
-                   stdout=subprocess.DEVNULL)
-    exe = os.path.join(prefix, "usr/bin/quenzo")
-    x = display.Display()  # held: Xvfb resets when its last client leaves, refusing newcomers
+def run(scenarios):
     failed = 0
-    for scenarios in [(answers, play_without_a_file, exit_button),
-                      (close_box_in_paced_test,)]:
-        app = None
-        for scenario in scenarios:
-            try:
-                app = app or App(exe, x)
-                scenario(app)
-                print("PASS", scenario.__name__)
-            except Exception as e:  # report it and go on with the next one
-                failed += 1
-                print("FAIL", scenario.__name__, e)
-        if app and app.proc.poll() is None:
-            app.proc.kill()
-    return 1 if failed else 0
+    for name, scenario in scenarios:
+        try:
+            scenario()
+            print("PASS", name)
+        except Exception as e:  # report it and go on with the next one
+            failed += 1
+            print("FAIL", name, e)
+    return failed
+
+
+def registry():
+    """Both hives as reg.exe exports them, without what the system keeps changing itself:
+    Wine's settings, the devices, display drivers and sound devices it finds as programs
+    start, and the open dialog's memory of the folder last used, kept for every program."""
+    system = ("Volatile Environment", "\\Wine\\", "HKEY_LOCAL_MACHINE\\System\\", "DynData",
+              "HKEY_LOCAL_MACHINE\\HARDWARE\\", "\\MMDevices\\", "PerfData",
+              "\\Explorer\\ComDlg32\\")
+    lines = set()
+    for hive in ("HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"):
+        out = os.path.join(os.environ["WINEPREFIX"], "export.reg")
+        wine("reg", "export", hive, "Z:" + out, "/y", check=True)
+        key = ""
+        with open(out, encoding="utf-16") as f:
+            for line in f.read().splitlines():
+                key = line if line.startswith("[") else key
+                if line and not line.startswith("[") and not any(s in key for s in system):
+                    lines.add(f"{key} {line}")
+        os.remove(out)
+    return lines
+
+
+def program(start, song, kept):
+    """Answers, plays, ends with 0 by 退出 and by the close box, and keeps nothing (kept():
+    what the system keeps for the program)."""
+    x = display.Display()  # held: Xvfb resets when its last client leaves
+    before = kept()
+    started = []
+
+    def launch():  # a run that failed halfway is ended before the next
+        for proc in started:
+            if proc.poll() is None:
+                proc.kill()
+        wait_for("no window 'Quenzo'", lambda: not xdotool("search", "--name", "^Quenzo$"))
+        started.append(start())
+        return started[-1]
+
+    def first_run():
+        w = Window(x, launch())
+        keypad_is_blue(w)
+        answers_on_the_keypad(w)
+        plays_without_a_file(w)
+        plays_a_file_chosen_in_the_open_dialog(w, song)
+        w.click("Command2")  # 退出
+        w.ends_with_0()
+
+    def close_box_in_a_paced_test():
+        w = Window(x, launch())
+        w.click("Command4")
+        w.close_box()
+        w.ends_with_0()
+
+    def keeps_nothing():
+        assert not (changed := kept() ^ before), f"kept: {changed}"
+
+    return run([("shows, answers, plays, 退出 ends it with 0", first_run),
+                ("the close box ends a paced test with 0", close_box_in_a_paced_test),
+                ("nothing is kept", keeps_nothing)])
+
+
+def linux(build):
+    """The program installed into a folder of its own, exactly as a user gets it, with a home
+    of its own."""
+    with tempfile.TemporaryDirectory() as prefix, tempfile.TemporaryDirectory() as home:
+        subprocess.run(["cmake", "--install", build, "--prefix", prefix], check=True,
+                       stdout=subprocess.DEVNULL)
+        env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                   XDG_DATA_HOME=os.path.join(home, ".local", "share"), QT_QPA_PLATFORM="xcb")
+        start = lambda: subprocess.Popen([os.path.join(prefix, "usr/bin/quenzo")], env=env)
+        system = (".cache", os.path.join(".config", "pulse"))  # fontconfig's, PulseAudio's
+        kept = lambda: {os.path.join(d, f) for d, _, files in os.walk(home) for f in files
+                        if not any(s in d for s in system)}
+        return program(start, os.path.join(TOP, "tests/player/fixtures/tone-lr.mp3"), kept)
+
+
+def zip_folder(folder):
+    """The program from the zip's folder, on nothing but what the folder holds."""
+    start = lambda: subprocess.Popen([WINE_RUN, os.path.join(folder, "quenzo.exe")],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    song = "Z:" + os.path.join(TOP, "tests", "player", "fixtures", "tone-lr.mp3").replace("/", "\\")
+    return program(start, song, registry)
+
+
+def installer(setup):
+    """Silent install for this user, the Start-menu entry starts it, silent uninstall."""
+    x = display.Display()
+    before = registry()
+    folder_of = lambda variable: wine("winepath", "-u", wine(
+        "cmd", "/c", "echo", f"%{variable}%").stdout.strip()).stdout.strip()
+    folder = os.path.join(folder_of("LOCALAPPDATA"), "Programs", "Quenzo")
+    shortcut = os.path.join(folder_of("APPDATA"), "Microsoft", "Windows", "Start Menu",
+                            "Programs", "Quenzo.lnk")
+
+    def installs():
+        assert wine(setup, "/S").returncode == 0, "setup.exe /S failed"
+        for path in (os.path.join(folder, "quenzo.exe"), shortcut):
+            assert os.path.isfile(path), f"{path} is missing"
+
+    def starts_from_the_start_menu():
+        # As a click on the entry does: the shell opens the shortcut, which starts the program.
+        subprocess.run([WINE_RUN, "start", "/unix", shortcut], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        w = Window(x)
+        keypad_is_blue(w)
+        w.click("Command2")
+        wait_for("the window to close", lambda: not xdotool("search", "--name", "^Quenzo$"))
+
+    def uninstalls_leaving_nothing():
+        assert wine(os.path.join(folder, "uninstall.exe"), "/S").returncode == 0
+        # The uninstaller goes on in a copy of itself: wait for it to finish.
+        wait_for("the program's folder to go", lambda: not os.path.exists(folder))
+        assert not os.path.exists(shortcut), "the Start-menu entry is still there"
+        wait_for("the registry as it was", lambda: registry() ^ before, lambda c: not c)
+
+    return run([("setup.exe /S installs for this user", installs),
+                ("the Start-menu entry starts it", starts_from_the_start_menu),
+                ("the uninstaller leaves nothing behind", uninstalls_leaving_nothing)])
 
 
 if __name__ == "__main__":
-    with tempfile.TemporaryDirectory() as installed:
-        sys.exit(main(installed))
+    mode, target = sys.argv[1:3]
+    sys.exit(1 if {"linux": linux, "windows": zip_folder, "installer": installer}[mode](target)
+             else 0)

@@ -15,11 +15,12 @@
 
 #include <deque>
 
-// Draws exactly the values queued, then 0; counts every draw.
+// Draws exactly the values queued, then 0; notes when each question was drawn.
 struct QueuedRandom final : RandomSource {
     void seed(quint64) override {}
     float draw() override {
-        ++drawn;
+        if (++drawn % 3 == 1) // a question takes three draws: a, b, the operation
+            questionAt << since.elapsed();
         if (draws.empty())
             return 0.0f;
         const float r = draws.front();
@@ -32,6 +33,9 @@ struct QueuedRandom final : RandomSource {
     }
     std::deque<float> draws;
     int drawn = 0;
+    QElapsedTimer since;
+    QList<qint64> questionAt; // ms
+    QueuedRandom() { since.start(); }
 };
 
 struct SetClock final : Clock {
@@ -39,22 +43,28 @@ struct SetClock final : Clock {
     QDateTime time{QDate(2026, 1, 5), QTime(9, 0, 0)};
 };
 
-// Plays nothing and logs every call, reads included; its readings stay as set.
+// Plays nothing and notes every call, reads included; its readings stay as set.
 struct RecordingPlayer final : Mp3Player {
-    int Open(const QString &path, const QString &) override { return log("Open " + path), open; }
-    int Play() override { return log("Play"), play; }
-    void Pause() override { log("Pause"); }
-    void Stop() override { log("Stop"), Q_EMIT TrackEnded(); } // as a real component may
-    qint32 Length() const override { return log("Length"), length; }
-    qint32 PositionRange() const override { return log("PositionRange"), range; }
-    qint32 LeftVolume() const override { return log("LeftVolume"), left; }
-    qint32 RightVolume() const override { return log("RightVolume"), right; }
+    int Open(const QString &path, const QString &) override { return note("Open " + path, open); }
+    int Play() override { return note("Play", play); }
+    void Pause() override { note("Pause"); }
+    void Stop() override {
+        note("Stop");
+        Q_EMIT TrackEnded(); // as a real component may
+    }
+    qint32 Length() const override { return note("Length", length); }
+    qint32 PositionRange() const override { return note("PositionRange", range); }
+    qint32 LeftVolume() const override { return note("LeftVolume", left); }
+    qint32 RightVolume() const override { return note("RightVolume", right); }
     int SetVolume(qint32 l, qint32 r) override {
-        return log(QString("SetVolume %1 %2").arg(l).arg(r)), 0;
+        return note(QString("SetVolume %1 %2").arg(l).arg(r));
     }
     PlayState state() const override { return PlayState::Stopped; }
-    void log(const QString &call) const { calls += (calls.isEmpty() ? "" : ", ") + call; }
-    mutable QString calls;
+    int note(const QString &call, int answer = 0) const { // the call, then what it answers
+        calls << call;
+        return answer;
+    }
+    mutable QStringList calls;
     int open = 0, play = 0;
     qint32 length = 185000, range = 1000, left = 1000, right = 1000;
 };
@@ -69,7 +79,10 @@ struct ScriptedDialog final : OpenDialog {
 
 // Played by hand: play() pulls that much audio (an odd number of bytes) and counts it heard.
 struct FakeOutput final : SoundOutput {
-    bool start(QIODevice *s) override { return source = s, true; }
+    bool start(QIODevice *s) override {
+        source = s;
+        return true;
+    }
     void suspend() override { suspended = true; }
     void resume() override { suspended = false; }
     void stop() override { source = nullptr; }
@@ -95,8 +108,10 @@ struct HandPlayed {
     HandPlayed() {
         QObject::connect(&player, &Mp3Player::PositionChanged, &player,
                          [this](qint32 v) { positions << v; });
-        QObject::connect(&player, &Mp3Player::TrackEnded, &player,
-                         [this] { ++ends, heardAtEnd = output()->heard; });
+        QObject::connect(&player, &Mp3Player::TrackEnded, &player, [this] {
+            ++ends;
+            heardAtEnd = output()->heard;
+        });
     }
     FakeOutput *output() { return outputs.isEmpty() ? nullptr : outputs.last().data(); }
     bool playToEnd() { // a step at a time, each seen by the component's position timer
@@ -109,14 +124,18 @@ struct HandPlayed {
         }
         return ends == before + 1;
     }
+    SoundOutput *newOutput(int rate) {
+        outputs << new FakeOutput;
+        outputs.last()->rate = rate;
+        return outputs.last();
+    }
     QList<QPointer<FakeOutput>> outputs;
     QList<qint32> positions;
     int ends = 0;
     qint64 heardAtEnd = 0;
     FileOpener opener = openForReading; // how the component opens the chosen file
-    Mp3Play player{
-        [this](int rate) { return outputs << new FakeOutput, output()->rate = rate, output(); },
-        Mp3Play::Options{5, [this](const QString &path) { return opener(path); }}};
+    Mp3Play player{[this](int rate) { return newOutput(rate); },
+                   Mp3Play::Options{5, [this](const QString &path) { return opener(path); }}};
 };
 
 inline QByteArray bytesOf(const QString &path) {
@@ -136,23 +155,36 @@ inline void typeText(QWidget *box, const QString &text) {
 // The whole window on the fakes (or on the given player), shown, its messages collected.
 struct TestWindow {
     explicit TestWindow(Mp3Player *realPlayer = nullptr, const QString &pictures = {})
-        : window({&random, &clock, realPlayer ? realPlayer : &player, &dialog, about.get()},
-                 pictures) {
-        window.findChild<PlayerPanel *>()->setShowMessage(
-            [this](const QString &m) { messages += m; });
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        shown.start();
+        : form(std::make_unique<Form1>(Form1Services{&random, &clock,
+                                                     realPlayer ? realPlayer : &player, &dialog,
+                                                     about.get()},
+                                       pictures)) {
+        form->findChild<PlayerPanel *>()->setShowMessage(
+            [this](const QString &m) { messages << m; });
+        // A right answer adds to the count: the free test's pause runs from here.
+        QObject::connect(ui().Text5, &QLineEdit::textChanged, form.get(),
+                         [this] { rightAt = random.since.elapsed(); });
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
     }
-    Ui::Form1 &ui() { return window.ui(); }
-    int asked() const { return random.drawn / 3; } // questions drawn so far
-    bool pausing() { // the free test's pause after a right answer is a timer of the drill's
-        const auto timers = window.findChild<Drill *>()->findChildren<QTimer *>();
-        return std::any_of(timers.begin(), timers.end(), [](QTimer *t) { return t->isActive(); });
+    Form1 &window() { return *form; }
+    Ui::Form1 &ui() { return form->ui(); }
+    void closeWindow() { form.reset(); } // the fakes stay
+    QList<QPointer<QTimer>> pauses() {   // the free test's pause is a timer of the drill's
+        QList<QPointer<QTimer>> active;
+        for (QTimer *timer : form->findChild<Drill *>()->findChildren<QTimer *>())
+            if (timer->isActive())
+                active << timer;
+        return active;
     }
-    // Steps: "next 3+4" (drawn now), "queue 3+4", "type 12", "key 5", "clear", "paced", "free",
-    // "level 2", "pass 30 s", "tick clock", "wait [ms]" (until all queued are drawn and no pause).
-    void run(const QString &steps) {
+
+    // Runs steps a child or the test's clock takes, and answers the first that is unknown
+    // or whose check fails, with why; nothing when all ran.
+    //   "next 3+4" (a question drawn now), "queue 3+4" (the next one drawn), "type 12",
+    //   "key 5", "clear", "paced", "free", "level 2", "pass 30 s" (the clock), "tick clock",
+    //   "wait" (for the next question, no sooner than 600 ms after the right answer),
+    //   "wait 2500" (for the next question, no sooner than 2500 ms after the one before).
+    QString run(const QString &steps) {
         const QMap<QString, QString> buttons{
             {"clear", "Command6"}, {"paced", "Command4"}, {"free", "Command5"}};
         for (const QString &step : steps.split(", ", Qt::SkipEmptyParts)) {
@@ -161,39 +193,56 @@ struct TestWindow {
                 const qsizetype op = arg.indexOf(QRegularExpression("[-+]"));
                 const int left = arg.left(op).toInt(), b = arg.mid(op + 1).toInt();
                 random.queueQuestion(arg[op] == '+' ? left : left - b, b, arg[op] == '-');
-            }
-            if (verb == "next")
-                QMetaObject::invokeMethod(&window.Timer1(), "timeout");
-            if (step == "tick clock")
-                QMetaObject::invokeMethod(&window.Timer2(), "timeout");
-            if (verb == "type")
+                if (verb == "next")
+                    QMetaObject::invokeMethod(&window().Timer1(), "timeout");
+            } else if (step == "tick clock") {
+                QMetaObject::invokeMethod(&window().Timer2(), "timeout");
+            } else if (verb == "type") {
                 typeText(ui().Text2, arg);
-            if (verb == "key" || buttons.contains(verb))
-                QTest::mouseClick(verb == "key"
-                                      ? ui().Command3->button(arg.toInt())
-                                      : window.findChild<QAbstractButton *>(buttons[verb]),
+            } else if (verb == "key") {
+                QTest::mouseClick(ui().Command3->button(arg.toInt()), Qt::LeftButton);
+            } else if (buttons.contains(step)) {
+                QTest::mouseClick(form->findChild<QAbstractButton *>(buttons[step]),
                                   Qt::LeftButton);
-            if (verb == "level")
+            } else if (verb == "level") {
                 ui().Option1->button(arg.toInt())->click();
-            if (verb == "pass")
+            } else if (verb == "pass") {
                 clock.time = clock.time.addSecs(arg.section(' ', 0, 0).toInt());
-            if (verb == "wait") {
-                QTRY_VERIFY_WITH_TIMEOUT(random.draws.empty() && !pausing(), 10000);
-                QVERIFY(shown.elapsed() >= (arg.isEmpty() ? 600 : arg.toInt()));
+            } else if (verb == "wait") {
+                if (!QTest::qWaitFor([&] { return random.draws.empty() && pauses().isEmpty(); },
+                                     10000))
+                    return step + ": no next question within 10 s";
+                const QList<qint64> &at = random.questionAt;
+                const qint64 from = arg.isEmpty() ? rightAt : at.value(at.size() - 2, -1);
+                const qint64 gap = at.isEmpty() || from < 0 ? -1 : at.last() - from;
+                if (gap < (arg.isEmpty() ? 600 : arg.toInt()))
+                    return QString("%1: the next question came %2 ms after").arg(step).arg(gap);
+            } else {
+                return "unknown step: " + step;
             }
         }
+        return {};
     }
-    // Idle, Paced or Free, when the timers, the free test's flag and the two buttons agree.
-    QString tests() {
-        static const QMap<QString, QString> states{{"000 匀速测试1 自由测试1", "Idle"},
-                                                   {"110 停止1 自由测试0", "Paced"},
-                                                   {"011 匀速测试0 停止1", "Free"}};
-        const QString seen =
-            QString::asprintf("%d%d%d %s%d %s%d", window.Timer1().isActive(),
-                              window.Timer2().isActive(), window.state().FreeTestRunning,
-                              qUtf8Printable(ui().Command4->text()), ui().Command4->isEnabled(),
-                              qUtf8Printable(ui().Command5->text()), ui().Command5->isEnabled());
-        return states.value(seen, seen);
+
+    // "none", "paced" or "free" when the two timers, the free test's flag and the two test
+    // buttons agree on it; otherwise what they show.
+    QString runningTest() {
+        const bool paced = window().Timer1().isActive(), clockRuns = window().Timer2().isActive(),
+                   free = window().state().FreeTestRunning;
+        const QString buttons = ui().Command4->text() + (ui().Command4->isEnabled() ? "" : " off") +
+                                ", " + ui().Command5->text() +
+                                (ui().Command5->isEnabled() ? "" : " off");
+        if (!paced && !clockRuns && !free && buttons == "匀速测试, 自由测试")
+            return "none";
+        if (paced && clockRuns && !free && buttons == "停止, 自由测试 off")
+            return "paced";
+        if (!paced && clockRuns && free && buttons == "匀速测试 off, 停止")
+            return "free";
+        return QString("Timer1 %1, Timer2 %2, free %3, buttons %4")
+            .arg(paced)
+            .arg(clockRuns)
+            .arg(free)
+            .arg(buttons);
     }
 
     QueuedRandom random;
@@ -201,7 +250,7 @@ struct TestWindow {
     RecordingPlayer player;
     ScriptedDialog dialog;
     std::unique_ptr<AboutServices> about = makeSystemAboutServices();
-    QString messages;
-    QElapsedTimer shown;
-    Form1 window;
+    QStringList messages;
+    qint64 rightAt = -1;
+    std::unique_ptr<Form1> form;
 };
