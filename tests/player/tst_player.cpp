@@ -46,111 +46,100 @@ private slots:
             QCOMPARE(volumeToSlider(volume), slider);
     }
 
-    // Play opens the file the dialog holds, plays, reads each volume back before reading the
-    // next (a changed slider sends both), and shows the length.
-    void play() {
-        TestWindow w;
-        w.dialog.fileName = "a.mp3";
-        w.player.left = 6000;
-        w.player.right = 40000;
-        w.ui().Command9->click();
-        QCOMPARE(w.player.calls,
-                 QStringList({"Open a.mp3", "Play", "LeftVolume", "SetVolume 6000 1000",
-                              "RightVolume", "SetVolume 6000 32000", "Length"}));
-        QCOMPARE(w.ui().Text6->text(), "3分5秒");
-    }
-
-    // A failed step is told, and the steps after it are not taken.
-    void playFails_data() {
-        QTest::addColumn<int>("open");
-        QTest::addColumn<int>("play");
+    // What is done on the panel, and what reaches the component, the loop switch, the length
+    // and position read-outs and the message shown. The component reports 185 s, volumes
+    // of 1000 and a position range of 1000 unless a row says otherwise; the dialog holds a.mp3.
+    void panel_data() {
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no sound device")
-            << 0 << int(PlayerStatus::NoSoundDevice) << QStringList({"Open a.mp3", "Play"})
-            << "无法播放：没有找到声音设备。";
-        QTest::newRow("file missing")
-            << int(PlayerStatus::FileMissing) << 0 << QStringList("Open a.mp3")
-            << "无法播放“a.mp3”：文件不存在。";
+        QTest::addColumn<int>("loop");
+        for (const char *column : {"length", "position", "message"})
+            QTest::addColumn<QString>(column);
+        const auto row = [](const char *name, const char *steps, const QStringList &calls, int loop,
+                            const char *length, const char *position, const char *message = "") {
+            QTest::newRow(name) << QString(steps) << calls << loop << QString(length)
+                                << QString(position) << QString(message);
+        };
+        const QStringList played{"Open a.mp3", "Play", "LeftVolume", "RightVolume", "Length"};
+        row("play: each volume read back before the next",
+            "left reads 6000, right reads 40000, play",
+            {"Open a.mp3", "Play", "LeftVolume", "SetVolume 6000 1000", "RightVolume",
+             "SetVolume 6000 32000", "Length"},
+            0, "3分5秒", "");
+        row("no sound device", "no sound device, play", {"Open a.mp3", "Play"}, 0, "", "",
+            "无法播放：没有找到声音设备。");
+        row("file missing", "file missing, play", {"Open a.mp3"}, 0, "", "",
+            "无法播放“a.mp3”：文件不存在。");
+        row("open asks the dialog only", "open", {}, 0, "", "");
+        row("an end without looping does nothing", "play, pause, track ends",
+            played + QStringList("Pause"), 0, "3分5秒", "");
+        row("looping: the end plays the file chosen now", "loop, choose b.mp3, track ends",
+            {"Open b.mp3", "Play", "LeftVolume", "RightVolume", "Length"}, -1, "3分5秒", "");
+        row("two loop clicks", "loop, loop", {}, 0, "", "");
+        row("stop switches looping off first", "loop, stop", {"Stop"}, 0, "", "");
+        row("position at the start, a second ahead", "position 0", {"PositionRange", "Length"}, 0,
+            "", "0分1秒");
+        row("position at the end", "position 1000", {"PositionRange", "Length"}, 0, "", "3分6秒");
+        row("position with a range of 0", "range 0, position 500", {"PositionRange", "Length"}, 0,
+            "", "");
+        row("either slider sends both", "right slider 25, left slider 320",
+            {"SetVolume 1000 2500", "SetVolume 32000 2500"}, 0, "", "");
+        row("the exact length once read through", "length 61:05, file checked", {"Length"}, 0,
+            "61分5秒", "");
+        row("a broken file told", "file broken", {}, 0, "", "",
+            "无法播放“a.mp3”：文件不完整或已损坏。");
     }
-    void playFails() {
+    void panel() {
+        QFETCH(QString, steps);
         TestWindow w;
         w.dialog.fileName = "a.mp3";
-        QFETCH(int, open);
-        QFETCH(int, play);
-        w.player.open = open;
-        w.player.play = play;
-        w.ui().Command9->click();
-        QTEST(w.player.calls, "calls");
+        RecordingPlayer &player = w.player;
+        for (const QString &step : steps.split(", ")) {
+            const QString arg = step.section(' ', -1);
+            const QMap<QString, QPushButton *> buttons{{"open", w.ui().Command8},
+                                                       {"play", w.ui().Command9},
+                                                       {"pause", w.ui().Command10},
+                                                       {"stop", w.ui().Command11},
+                                                       {"loop", w.ui().Command12}};
+            if (buttons.contains(step))
+                buttons[step]->click();
+            else if (step.startsWith("left reads "))
+                player.left = arg.toInt();
+            else if (step.startsWith("right reads "))
+                player.right = arg.toInt();
+            else if (step.startsWith("range "))
+                player.range = arg.toInt();
+            else if (step.startsWith("length "))
+                player.length =
+                    arg.section(':', 0, 0).toInt() * 60000 + arg.section(':', 1).toInt() * 1000;
+            else if (step == "no sound device")
+                player.play = int(PlayerStatus::NoSoundDevice);
+            else if (step == "file missing")
+                player.open = int(PlayerStatus::FileMissing);
+            else if (step.startsWith("choose "))
+                w.dialog.fileName = arg;
+            else if (step == "track ends")
+                Q_EMIT player.TrackEnded();
+            else if (step.startsWith("position "))
+                Q_EMIT player.PositionChanged(arg.toInt());
+            else if (step.startsWith("left slider "))
+                w.ui().HScroll1->setValue(arg.toInt());
+            else if (step.startsWith("right slider "))
+                w.ui().HScroll2->setValue(arg.toInt());
+            else if (step == "file checked" || step == "file broken")
+                Q_EMIT player.FileChecked(
+                    "/music/a.mp3", step == "file checked" ? 0 : int(PlayerStatus::Truncated));
+            else
+                QFAIL(qPrintable("unknown step: " + step));
+        }
+        QTEST(player.calls, "calls");
+        QTEST(int(w.window().state().LoopPlayback), "loop");
+        QTEST(w.ui().Text6->text(), "length");
+        QTEST(w.ui().Text7->text(), "position");
         QTEST(w.messages.value(0), "message");
-        QCOMPARE(w.ui().Text6->text(), "");
-    }
-
-    void openAsksTheDialogOnly() {
-        TestWindow w;
-        w.ui().Command8->click();
-        QCOMPARE(w.dialog.filter, "mp3_files(*.mp3)");
-        QCOMPARE(w.dialog.shown, 1);
-        QCOMPARE(w.player.calls, QStringList());
-    }
-
-    // The end of the track plays it again only while looping, with the file chosen by then;
-    // Stop switches looping off before it reaches the component.
-    void looping() {
-        TestWindow w;
-        w.ui().Command10->click();
-        Q_EMIT w.player.TrackEnded();
-        QCOMPARE(w.player.calls, QStringList("Pause"));
-        w.ui().Command12->click();
-        QCOMPARE(w.window().state().LoopPlayback, -1);
-        w.dialog.fileName = "b.mp3";
-        w.player.calls.clear();
-        Q_EMIT w.player.TrackEnded();
-        QCOMPARE(w.player.calls.mid(0, 2), QStringList({"Open b.mp3", "Play"}));
-        w.player.calls.clear();
-        w.ui().Command11->click();
-        QCOMPARE(w.window().state().LoopPlayback, 0);
-        QCOMPARE(w.player.calls, QStringList("Stop"));
-    }
-
-    // Position events: a second ahead of the fraction of the length; a range of 0 shows nothing.
-    void positions_data() {
-        for (const char *column : {"value", "range", "length"})
-            QTest::addColumn<int>(column);
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("start") << 0 << 1000 << 185000 << "0分1秒";
-        QTest::newRow("end") << 1000 << 1000 << 185000 << "3分6秒";
-        QTest::newRow("range 0") << 500 << 0 << 185000 << "before";
-    }
-    void positions() {
-        QFETCH(int, value);
-        TestWindow w;
-        QFETCH(int, range);
-        QFETCH(int, length);
-        w.player.range = range;
-        w.player.length = length;
-        w.ui().Text7->setText("before");
-        Q_EMIT w.player.PositionChanged(value);
-        QTEST(w.ui().Text7->text(), "shown");
-    }
-
-    // Either slider sends both channels, each its value times 100.
-    void volumeSliders() {
-        TestWindow w;
-        w.ui().HScroll2->setValue(25);
-        w.ui().HScroll1->setValue(320);
-        QCOMPARE(w.player.calls, QStringList({"SetVolume 1000 2500", "SetVolume 32000 2500"}));
-    }
-
-    // Once the file has been read through: its exact length, or why it cannot play.
-    void fileChecked() {
-        TestWindow w;
-        w.player.length = 61 * 60000 + 5000;
-        Q_EMIT w.player.FileChecked("/music/a.mp3", 0);
-        QCOMPARE(w.ui().Text6->text(), "61分5秒");
-        Q_EMIT w.player.FileChecked("/music/a.mp3", int(PlayerStatus::Truncated));
-        QCOMPARE(w.messages, QStringList("无法播放“a.mp3”：文件不完整或已损坏。"));
-        QCOMPARE(w.ui().Text6->text(), "61分5秒");
+        if (steps == "open")
+            QCOMPARE(w.dialog.filter, "mp3_files(*.mp3)");
+        QCOMPARE(w.dialog.shown, steps == "open" ? 1 : 0);
     }
 
     // The component's face shows, and names, each state differently.
