@@ -32,12 +32,10 @@ def wait_for(what, read, good=bool, seconds=DEADLINE):
 
 
 def within(seconds, condition):
-    deadline = time.monotonic() + seconds
-    while not condition():
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(0.05)
-    return True
+    try:
+        return wait_for("", condition, seconds=seconds)
+    except AssertionError:
+        return False
 
 
 def xdotool(*args):
