@@ -97,8 +97,8 @@ int main(int argc, char *argv[]) {
             thenPressed = elapsed.nsecsElapsed();
             play->click();
         }
-        const bool settled = then.isEmpty() ? lengthShown >= 0 && now - lengthShown > 2000 * Ms
-                                            : thenShown >= 0;
+        const bool settled =
+            then.isEmpty() ? lengthShown >= 0 && now - lengthShown > 2000 * Ms : thenShown >= 0;
         if (pressed == presses && now - lastPress > 3000 * Ms && (settled || !messages.empty()))
             app.exit(messages.empty() ? 0 : 1);
         else if (now > 600000 * Ms)

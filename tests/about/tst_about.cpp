@@ -17,24 +17,19 @@ struct FakeRegistry : Registry {
     QMap<QPair<B, B>, QPair<quint32, B>> values; // (key, value name) in upper case
     B openKey_;
     RegStatus openKey(RegKey root, const B &key, quint32, quint32, RegKey &result) override {
-        result = 0;
-        if (root != Reg::LocalMachine)
-            return Reg::FileNotFound;
-        openKey_ = key.toUpper();
-        result = 1;
-        return Reg::Success;
+        openKey_ = root == Reg::LocalMachine ? key.toUpper() : B();
+        result = root == Reg::LocalMachine;
+        return result ? Reg::Success : Reg::FileNotFound;
     }
     RegStatus queryValue(RegKey key, const B &name, quint32 &type, char *data,
                          quint32 &length) override {
         const auto found = values.constFind({openKey_, name.toUpper()});
         if (key != 1 || found == values.cend())
             return Reg::FileNotFound;
-        type = found->first;
         const quint32 size = quint32(found->second.size());
-        const bool fits = size <= length;
-        length = size;
-        if (!fits)
+        if (std::exchange(length, size) < size)
             return Reg::MoreData;
+        type = found->first;
         std::copy(found->second.cbegin(), found->second.cend(), data);
         return Reg::Success;
     }
@@ -44,23 +39,28 @@ struct FakeRegistry : Registry {
     }
 };
 
-// The message boxes shown: their captions and their texts.
-struct Messages {
+// The system's services, the message boxes' captions and texts noted, maybe another registry.
+struct Services {
+    explicit Services(Registry *registry = nullptr) {
+        if (registry)
+            about->registry.reset(registry);
+        about->showMessage = [this](QWidget *, const QString &caption, const QString &text) {
+            captions << caption;
+            texts << text;
+        };
+    }
+    std::unique_ptr<AboutServices> about = makeSystemAboutServices();
     QStringList captions, texts;
 };
 
-// The system's services with the messages noted and, when one is given, another registry.
-std::unique_ptr<AboutServices> services(Messages &messages, Registry *registry = nullptr) {
-    auto about = makeSystemAboutServices();
-    if (registry)
-        about->registry.reset(registry);
-    about->showMessage = [&messages](QWidget *, const QString &caption, const QString &text) {
-        messages.captions << caption;
-        messages.texts << text;
-    };
-    return about;
+// Copies of the stand-in tool, under the names given, into dir.
+bool placePrograms(const QTemporaryDir &dir, const QStringList &names) {
+    for (const QString &name : names)
+        if (!QDir().mkpath(QFileInfo(dir.filePath(name)).path()) ||
+            !QFile::copy(QUENZO_STARTED_PROGRAM, dir.filePath(name)))
+            return false;
+    return true;
 }
-
 } // namespace
 
 class tst_about : public QObject {
@@ -89,9 +89,8 @@ private slots:
         QVERIFY2(registry.openKey_.isEmpty(), "the key was not closed");
     }
 
-    // The two values (%1: the row's folder), the programs and the plain files in that folder,
-    // and the program started, or none and the message. "system": the Linux stand-in, which
-    // finds the tool on PATH.
+    // The two values (%1: the row's folder), the programs in that folder, and the program
+    // started, or none and the message. "system": the Linux stand-in, which looks on PATH.
     void startSysInfo_data() {
         for (const char *column : {"path", "msinfo"})
             QTest::addColumn<QString>(column);
@@ -99,8 +98,8 @@ private slots:
         QTest::addColumn<bool>("throws"); // starting a program throws
         QTest::addColumn<QString>("started");
         const auto row = [](const char *name, const char *path, const char *msinfo,
-                            const QStringList &programs, const char *started) {
-            QTest::newRow(name) << QString(path) << QString(msinfo) << programs << false
+                            const QStringList &programs, const char *started, bool throws = false) {
+            QTest::newRow(name) << QString(path) << QString(msinfo) << programs << throws
                                 << QString(started);
         };
         row("first value, a hidden file: not looked up", "%1/.s.exe", "", {".s.exe"}, ".s.exe");
@@ -110,8 +109,7 @@ private slots:
         row("second, a folder", "", "%1", {"MSINFO32.EXE/x.exe"}, "");
         row("neither", "", "", {"MSINFO32.EXE"}, "");
         row("first will not start", "%1/none.exe", "", {}, "");
-        QTest::newRow("starting throws") << "%1/.s.exe"
-                                         << "" << QStringList(".s.exe") << true << "";
+        row("starting throws", "%1/.s.exe", "", {".s.exe"}, "", true);
         row("system: hardinfo first", "system", "", {"kinfocenter", "hardinfo"}, "hardinfo");
     }
     void startSysInfo() {
@@ -123,30 +121,27 @@ private slots:
         if (path == "system" && OnWindows)
             QSKIP("Windows has a registry; systemRegistry reads it");
         QTemporaryDir dir;
-        for (const QString &name : programs)
-            QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(name)).path()) &&
-                    QFile::copy(QUENZO_STARTED_PROGRAM, dir.filePath(name)));
+        QVERIFY(placePrograms(dir, programs));
         const auto restorePath = qScopeGuard([old = qgetenv("PATH")] { qputenv("PATH", old); });
         if (path == "system")
             qputenv("PATH", QFile::encodeName(dir.path())); // only the row's programs
-        FakeRegistry *registry = path == "system" ? nullptr : new FakeRegistry;
-        const std::tuple<B, B, QString> values[] = {
-            {"SOFTWARE\\MICROSOFT\\SHARED TOOLS\\MSINFO", "PATH", path},
-            {"SOFTWARE\\MICROSOFT\\SHARED TOOLS LOCATION", "MSINFO", msinfo}};
-        for (const auto &[key, name, text] : values)
+        auto *registry = path == "system" ? nullptr : new FakeRegistry;
+        for (const auto &[key, name, text] :
+             {std::tuple<B, B, QString>{"SOFTWARE\\MICROSOFT\\SHARED TOOLS\\MSINFO", "PATH", path},
+              {"SOFTWARE\\MICROSOFT\\SHARED TOOLS LOCATION", "MSINFO", msinfo}})
             if (registry && !text.isEmpty())
-                registry->values[{key, name}] = {
-                    Reg::Sz, QFile::encodeName(QString(text).replace("%1", dir.path()))};
-        Messages messages;
-        auto about = services(messages, registry);
+                registry->values[{key, name}] = {Reg::Sz, QFile::encodeName(text.arg(dir.path()))};
+        Services services(registry);
         if (throws)
-            about->startProgram = [](const QString &) -> bool { throw std::runtime_error("no"); };
-        StartSysInfo(*about, nullptr);
+            services.about->startProgram = [](const QString &) -> bool {
+                throw std::runtime_error("no");
+            };
+        StartSysInfo(*services.about, nullptr);
         if (!started.isEmpty())
             QTRY_VERIFY2(QFile::exists(dir.filePath(started) + ".started"), "not started");
-        QCOMPARE(messages.texts,
+        QCOMPARE(services.texts,
                  started.isEmpty() ? QStringList("此时系统信息不可用") : QStringList());
-        QCOMPARE(messages.captions, started.isEmpty() ? QStringList("Tovi") : QStringList());
+        QCOMPARE(services.captions, started.isEmpty() ? QStringList("Tovi") : QStringList());
     }
 
     // The system's registry, written with reg.exe as a user or an installer would: a string in
@@ -155,18 +150,14 @@ private slots:
     void systemRegistry_data() {
         for (const char *column : {"key", "name", "value", "started"})
             QTest::addColumn<QString>(column);
-        QTest::newRow("string in code page 936") << "SOFTWARE\\Quenzo"
-                                                 << "名称"
-                                                 << "系统信息"
-                                                 << "";
-        QTest::newRow("tool's path") << "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"
-                                     << "PATH"
-                                     << "%1\\工具.exe"
-                                     << "%1\\工具.exe";
-        QTest::newRow("tool's folder") << "SOFTWARE\\Microsoft\\Shared Tools Location"
-                                       << "MSINFO"
-                                       << "%1"
-                                       << "%1\\MSINFO32.EXE";
+        const auto row = [](const char *key, const char *name, const char *value,
+                            const char *started) {
+            QTest::newRow(name) << QString(key) << QString(name) << QString(value)
+                                << QString(started);
+        };
+        row("SOFTWARE\\Quenzo", "名称", "系统信息", "");
+        row("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", "%1\\工具.exe", "%1\\工具.exe");
+        row("SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", "%1", "%1\\MSINFO32.EXE");
     }
     void systemRegistry() {
         if (!OnWindows)
@@ -178,32 +169,29 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QString, started);
         QTemporaryDir dir;
-        const QString folder = QDir::toNativeSeparators(dir.path());
-        for (const char *exe : {"工具.exe", "MSINFO32.EXE"})
-            QVERIFY(QFile::copy(QUENZO_STARTED_PROGRAM, dir.filePath(exe)));
-        const QString hklm = "HKLM\\" + key;
+        const QString folder = QDir::toNativeSeparators(dir.path()), hklm = "HKLM\\" + key;
+        QVERIFY(placePrograms(dir, {"工具.exe", "MSINFO32.EXE"}));
         QCOMPARE(QProcess::execute("reg", {"add", hklm, "/v", name, "/d", value.arg(folder), "/f"}),
                  0);
         const auto remove = qScopeGuard([&] { QProcess::execute("reg", {"delete", hklm, "/f"}); });
         QString read;
         QVERIFY(GetKeyValue(*makeSystemRegistry(), Reg::LocalMachine, key, name, read));
         QCOMPARE(read, value.arg(folder));
-        if (!started.isEmpty()) {
-            Messages messages;
-            StartSysInfo(*services(messages, makeSystemRegistry().release()), nullptr);
-            QTRY_VERIFY2(QFile::exists(started.arg(folder) + ".started"), "not started");
-            QCOMPARE(messages.texts, QStringList());
-        }
+        if (started.isEmpty())
+            return;
+        Services services(makeSystemRegistry().release());
+        StartSysInfo(*services.about, nullptr);
+        QTRY_VERIFY2(QFile::exists(started.arg(folder) + ".started"), "not started");
+        QCOMPARE(services.texts, QStringList());
     }
 
     // A new dialog each time, as per click in the window, with the texts of its load afresh;
     // Enter presses the button with the focus, Esc closes it.
     void dialogKeys() {
-        Messages messages;
-        const auto about = services(messages, new FakeRegistry);
-        for (const char *focus : {"cmdSysInfo", "cmdOK"}) {
-            frmAbout dialog(*about);
-            messages = {};
+        Services services(new FakeRegistry);
+        for (const QString focus : {"cmdSysInfo", "cmdOK"}) {
+            frmAbout dialog(*services.about);
+            services.texts.clear();
             QCOMPARE(dialog.windowTitle(), "关于 Tovi");
             QCOMPARE(dialog.findChild<QLabel *>("lblVersion")->text(), "版本 1.0.0");
             QCOMPARE(dialog.findChild<QLabel *>("lblTitle")->text(), "Tovi");
@@ -212,8 +200,8 @@ private slots:
             QCOMPARE(QApplication::focusWidget()->objectName(), "cmdOK");
             dialog.findChild<QPushButton *>(focus)->setFocus();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QCOMPARE(dialog.isVisible(), focus == QString("cmdSysInfo")); // which stays open
-            QCOMPARE(messages.texts.size(), focus == QString("cmdSysInfo") ? 1 : 0);
+            QCOMPARE(dialog.isVisible(), focus == "cmdSysInfo"); // which stays open
+            QCOMPARE(services.texts.size(), focus == "cmdSysInfo" ? 1 : 0);
             QTest::keyClick(&dialog, Qt::Key_Escape);
             QVERIFY(!dialog.isVisible());
         }

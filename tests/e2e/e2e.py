@@ -31,13 +31,6 @@ def wait_for(what, read, good=bool, seconds=DEADLINE):
     return value
 
 
-def within(seconds, condition):
-    try:
-        return wait_for("", condition, seconds=seconds)
-    except AssertionError:
-        return False
-
-
 def xdotool(*args):
     return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True).stdout
 
@@ -88,16 +81,15 @@ class Window:
 
     def __init__(self, x, proc=None):
         self.x, self.proc = x, proc
-        found = wait_for("the window 'Quenzo'", lambda: self._running() and xdotool(
-            "search", "--onlyvisible", "--name", "^Quenzo$").split())
+        found = wait_for("the window 'Quenzo'", lambda: xdotool(
+            "search", "--onlyvisible", "--name", "^Quenzo$").split() or self._still_running())
         self.xid = int(found[0])
         origin = x.screen().root.translate_coords(self.xid, 0, 0)
         self.left, self.top = origin.x, origin.y
 
-    def _running(self):
-        if self.proc and self.proc.poll() is not None:
-            raise AssertionError(f"the program ended early with {self.proc.returncode}")
-        return True
+    def _still_running(self):
+        assert not (self.proc and self.proc.poll() is not None), \
+            f"the program ended early with {self.proc.returncode}"
 
     def click(self, name):
         x, y, w, h = FORM[name]
@@ -176,9 +168,11 @@ def plays_a_file_chosen_in_the_open_dialog(w, song):
     xdotool("type", song)  # into its file name box, which has the focus
     closed = lambda: dialog not in windows()
     xdotool("key", "Return")
-    if not within(2, closed):
-        xdotool("key", "Return")  # the first took the completion Qt's dialog offers
-    wait_for("the open dialog to close", closed)
+    try:
+        wait_for("the open dialog to close", closed, seconds=2)
+    except AssertionError:  # the first Return took the completion Qt's dialog offers
+        xdotool("key", "Return")
+        wait_for("the open dialog to close", closed)
     w.click("Command9")
     wait_for("the player's face to show it playing", lambda: w.pixels("Mp3Play1") != stopped)
     wait_for("the face to show it stopped at the end", lambda: w.pixels("Mp3Play1") == stopped)

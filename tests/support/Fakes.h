@@ -227,22 +227,19 @@ struct TestWindow {
     // "none", "paced" or "free" when the two timers, the free test's flag and the two test
     // buttons agree on it; otherwise what they show.
     QString runningTest() {
-        const bool paced = window().Timer1().isActive(), clockRuns = window().Timer2().isActive(),
-                   free = window().state().FreeTestRunning;
-        const QString buttons = ui().Command4->text() + (ui().Command4->isEnabled() ? "" : " off") +
-                                ", " + ui().Command5->text() +
-                                (ui().Command5->isEnabled() ? "" : " off");
-        if (!paced && !clockRuns && !free && buttons == "匀速测试, 自由测试")
-            return "none";
-        if (paced && clockRuns && !free && buttons == "停止, 自由测试 off")
-            return "paced";
-        if (!paced && clockRuns && free && buttons == "匀速测试 off, 停止")
-            return "free";
-        return QString("Timer1 %1, Timer2 %2, free %3, buttons %4")
-            .arg(paced)
-            .arg(clockRuns)
-            .arg(free)
-            .arg(buttons);
+        const auto button = [](QPushButton *b) {
+            return b->text() + (b->isEnabled() ? "" : " off");
+        };
+        const QString shown = QString("Timer1 %1, Timer2 %2, free %3, %4, %5")
+                                  .arg(window().Timer1().isActive())
+                                  .arg(window().Timer2().isActive())
+                                  .arg(window().state().FreeTestRunning)
+                                  .arg(button(ui().Command4), button(ui().Command5));
+        const QMap<QString, QString> known{
+            {"Timer1 0, Timer2 0, free 0, 匀速测试, 自由测试", "none"},
+            {"Timer1 1, Timer2 1, free 0, 停止, 自由测试 off", "paced"},
+            {"Timer1 0, Timer2 1, free 1, 匀速测试 off, 停止", "free"}};
+        return known.value(shown, shown);
     }
 
     QueuedRandom random;

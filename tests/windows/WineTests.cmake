@@ -4,12 +4,13 @@
 # fonts and a Latin one.
 get_filename_component(qt_bin "${Qt6_DIR}/../../../bin" ABSOLUTE)
 pkg_get_variable(mpg123_prefix libmpg123 prefix)
-execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
-    OUTPUT_VARIABLE runtime_dll OUTPUT_STRIP_TRAILING_WHITESPACE)
-get_filename_component(runtime_bin "${runtime_dll}" DIRECTORY)
-execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libwinpthread-1.dll
-    OUTPUT_VARIABLE pthread_dll OUTPUT_STRIP_TRAILING_WHITESPACE)
-get_filename_component(pthread_bin "${pthread_dll}" DIRECTORY)
+set(dll_dirs "${qt_bin}" "${mpg123_prefix}/bin")
+foreach(dll libstdc++-6.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll} OUTPUT_VARIABLE found
+        OUTPUT_STRIP_TRAILING_WHITESPACE)
+    get_filename_component(found "${found}" DIRECTORY)
+    list(APPEND dll_dirs "${found}")
+endforeach()
 
 set(font_dir "${CMAKE_CURRENT_BINARY_DIR}/fonts")
 file(MAKE_DIRECTORY "${font_dir}")
@@ -18,5 +19,5 @@ foreach(font arphic/uming.ttc arphic/ukai.ttc wqy/wqy-zenhei.ttc dejavu/DejaVuSa
     file(CREATE_LINK "/usr/share/fonts/truetype/${font}" "${font_dir}/${name}" SYMBOLIC)
 endforeach()
 
-string(JOIN ":" dll_dirs "${qt_bin}" "${mpg123_prefix}/bin" "${runtime_bin}" "${pthread_bin}")
+list(JOIN dll_dirs ":" dll_dirs)
 list(APPEND test_environment "QUENZO_DLL_DIRS=${dll_dirs}" "QT_QPA_FONTDIR=${font_dir}")
