@@ -168,8 +168,9 @@ def plays_a_file_chosen_in_the_open_dialog(w, song):
     xdotool("type", song)  # into its file name box, which has the focus
     closed = lambda: dialog not in windows()
     xdotool("key", "Return")
-    try:
-        wait_for("the open dialog to close", closed, seconds=2)
+    try:  # long enough for a busy machine: a second Return after the dialog closed would
+        # press the window's 打开 again
+        wait_for("the open dialog to close", closed, seconds=10)
     except AssertionError:  # the first Return took the completion Qt's dialog offers
         xdotool("key", "Return")
         wait_for("the open dialog to close", closed)
