@@ -97,20 +97,22 @@ private slots:
         QTest::addColumn<QStringList>("programs");
         QTest::addColumn<bool>("throws"); // starting a program throws
         QTest::addColumn<QString>("started");
+        QTest::addColumn<int>("tries"); // to start a program: never a folder or nothing found
         const auto row = [](const char *name, const char *path, const char *msinfo,
-                            const QStringList &programs, const char *started, bool throws = false) {
+                            const QStringList &programs, const char *started, int tries,
+                            bool throws = false) {
             QTest::newRow(name) << QString(path) << QString(msinfo) << programs << throws
-                                << QString(started);
+                                << QString(started) << tries;
         };
-        row("first value, a hidden file: not looked up", "%1/.s.exe", "", {".s.exe"}, ".s.exe");
-        row("first value wins", "%1/.s.exe", "%1", {".s.exe", "MSINFO32.EXE"}, ".s.exe");
-        row("second, MSINFO32.EXE", "", "%1", {"MSINFO32.EXE"}, "MSINFO32.EXE");
-        row("second, no MSINFO32.EXE", "", "%1", {"x.exe"}, "");
-        row("second, a folder", "", "%1", {"MSINFO32.EXE/x.exe"}, "");
-        row("neither", "", "", {"MSINFO32.EXE"}, "");
-        row("first will not start", "%1/none.exe", "", {}, "");
-        row("starting throws", "%1/.s.exe", "", {".s.exe"}, "", true);
-        row("system: hardinfo first", "system", "", {"kinfocenter", "hardinfo"}, "hardinfo");
+        row("first value, a hidden file: not looked up", "%1/.s.exe", "", {".s.exe"}, ".s.exe", 1);
+        row("first value wins", "%1/.s.exe", "%1", {".s.exe", "MSINFO32.EXE"}, ".s.exe", 1);
+        row("second, MSINFO32.EXE", "", "%1", {"MSINFO32.EXE"}, "MSINFO32.EXE", 1);
+        row("second, no MSINFO32.EXE", "", "%1", {"x.exe"}, "", 0);
+        row("second, a folder", "", "%1", {"MSINFO32.EXE/x.exe"}, "", 0);
+        row("neither", "", "", {"MSINFO32.EXE"}, "", 0);
+        row("first will not start", "%1/none.exe", "", {}, "", 1);
+        row("starting throws", "%1/.s.exe", "", {".s.exe"}, "", 1, true);
+        row("system: hardinfo first", "system", "", {"kinfocenter", "hardinfo"}, "hardinfo", 1);
     }
     void startSysInfo() {
         QFETCH(QString, path);
@@ -136,7 +138,14 @@ private slots:
             services.about->startProgram = [](const QString &) -> bool {
                 throw std::runtime_error("no");
             };
+        int tries = 0;
+        const auto start = services.about->startProgram;
+        services.about->startProgram = [&tries, start](const QString &program) {
+            ++tries;
+            return start(program);
+        };
         StartSysInfo(*services.about, nullptr);
+        QTEST(tries, "tries");
         if (!started.isEmpty())
             QTRY_VERIFY2(QFile::exists(dir.filePath(started) + ".started"), "not started");
         QCOMPARE(services.texts,

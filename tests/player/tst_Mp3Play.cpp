@@ -300,6 +300,7 @@ private slots:
             QVERIFY(m_hand.playToEnd());
         }
         QCOMPARE(m_player.state(), PlayState::Stopped);
+        QTRY_VERIFY2(!m_hand.output(), "the sound output goes on after the file was refused");
         QCOMPARE(m_player.Open(Tone, {}), 0); // and a good file plays after it
         QCOMPARE(m_player.Play(), 0);
         QVERIFY(m_hand.playToEnd());
