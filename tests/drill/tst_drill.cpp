@@ -85,6 +85,8 @@ private slots:
         row("full-width typed", "next 3+4, type ７", "3+4=", "７", 1, "对", "1 个", 7);
         row("keypad held", "next 3+4" + QString(", key 9").repeated(40), "3+4=", "999999999", -1,
             "错", "", 999999999);
+        row("keypad stops at nine digits", "next 3+4, key 1" + QString(", key 0").repeated(9),
+            "3+4=", "100000000", -1, "错", "", 100000000);
         row("outside a test, each right answer counts", "next 3+4, type 7, clear, type 7",
             "3+4=", "7", -1, "对", "2 个", 7);
         row("next question", "next 3+4, type 7, next 14-9", "14-9=", "", 0, none, "1 个", 0);
