@@ -19,6 +19,7 @@ private slots:
         QCOMPARE(w.window().Timer1().interval(), 5000); // the first level's pace
         QVERIFY(!w.window().Timer1().isActive());
         QVERIFY(!w.window().Timer2().isActive());
+        QCOMPARE(w.window().Timer2().interval(), 200); // the clock's tick: not a busy loop
         QCOMPARE(QApplication::focusWidget(), w.ui().Text1);
         QCOMPARE(w.window().state().LoopPlayback, 0);
         QCOMPARE(w.player.calls, QStringList()); // no volume sent
