@@ -125,8 +125,10 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(placePrograms(dir, programs));
         const auto restorePath = qScopeGuard([old = qgetenv("PATH")] { qputenv("PATH", old); });
-        if (path == "system")
-            qputenv("PATH", QFile::encodeName(dir.path())); // only the row's programs
+        if (path == "system") { // only the row's programs; and a key never opened won't close
+            qputenv("PATH", QFile::encodeName(dir.path()));
+            QCOMPARE(makeSystemRegistry()->closeKey(1), Reg::InvalidHandle);
+        }
         auto *registry = path == "system" ? nullptr : new FakeRegistry;
         for (const auto &[key, name, text] :
              {std::tuple<B, B, QString>{"SOFTWARE\\MICROSOFT\\SHARED TOOLS\\MSINFO", "PATH", path},

@@ -26,8 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (opened.status != PlayerStatus::Ok)
         return 0;
     Mp3Decoder decoder;
-    if (decoder.open(opened.file) != PlayerStatus::Ok)
+    if (decoder.open(opened.file) != PlayerStatus::Ok) {
+        require(decoder.sampleRate() == 0, "a refused file has a rate");
         return 0;
+    }
     require(QList{8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000}.contains(
                 decoder.sampleRate()),
             "no MP3 rate");

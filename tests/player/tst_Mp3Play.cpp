@@ -24,13 +24,22 @@ QByteArray randomBytes(qsizetype n, quint32 seed) {
     QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(b.data()), n / 4);
     return b;
 }
-// The 2 s tone, `bytes` written into its length header ("Xing", flags, frame count) at offset;
-// blanked, libmpg123 estimates a third of the tone from its start.
+// The 2 s tone, `bytes` written into its length header at offset: 0 "Xing" (blanked, libmpg123
+// estimates a third of the tone from its start), 8 the frame count, 141 LAME's encoder delay.
 QByteArray toneWith(int offset, const QByteArray &bytes) {
     QByteArray tone = bytesOf(Tone);
     return tone.replace(tone.indexOf("Xing") + offset, bytes.size(), bytes);
 }
 const auto headerless = [] { return toneWith(0, QByteArray(4, '\0')); };
+qint64 decodedFrames(const QString &path) {
+    Mp3Decoder decoder;
+    qint16 buffer[2 * 512];
+    qint64 frames = 0;
+    if (decoder.open(openForReading(path).file) == PlayerStatus::Ok)
+        while (const qint64 n = decoder.readFrames(buffer, 512))
+            frames += n;
+    return frames;
+}
 
 // The scan of the file named gate.name reads through the gate: its reads (those off the test's
 // thread) wait while it is held, and the first `failing` of them fail.
@@ -129,7 +138,7 @@ private slots:
 
     // After Stop or while playing, Open starts over on a fresh output and lets the old one go.
     void openStartsOver() {
-        m_player.SetVolume(0, 32000);
+        m_player.SetVolume(32000, -1);
         const QString files[] = {Tone, Tone, Mono}; // the second after Stop, the third playing
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(m_player.Open(files[i], {}), 0);
@@ -141,11 +150,35 @@ private slots:
         QTRY_COMPARE(m_hand.outputs.count(nullptr), m_hand.outputs.size() - 1);
         FakeOutput *mono = m_hand.output();
         QCOMPARE(mono->rate, 8000);
-        QCOMPARE(mono->loudness[0], 0.0); // mono on both channels, the left silent
-        QCOMPARE_GT(mono->loudness[1], 0);
+        QCOMPARE_GT(mono->loudness[0], 0); // mono on both channels, the right silent
+        QCOMPARE(mono->loudness[1], 0.0);
+        QCOMPARE(m_player.RightVolume(), 0);
         QCOMPARE(m_player.Open(Tone + ".missing", {}), int(PlayerStatus::FileMissing));
         QCOMPARE(m_player.Length(), 0);
         QCOMPARE(m_player.PositionRange(), 1);
+    }
+
+    // The end comes as the last sample is heard, not at the next position tick (1 s on).
+    void endsAsTheLastSampleIsHeard() {
+        QPointer<FakeOutput> out;
+        Mp3Play player([this, &out](int rate) { return out = m_hand.newOutput(rate); },
+                       Mp3Play::Options{1000});
+        QSignalSpy positions(&player, &Mp3Player::PositionChanged);
+        QSignalSpy ended(&player, &Mp3Player::TrackEnded);
+        const qint64 end = decodedFrames(Mono);
+        QCOMPARE(player.Open(Mono, {}), 0);
+        QCOMPARE(player.Play(), 0);
+        out->play(3000);        // all decoded, and silence after it
+        out->heard = end - 400; // 50 ms of the track still to hear at the first tick
+        connect(
+            &player, &Mp3Player::PositionChanged, this,
+            [&] {
+                if (out)
+                    out->heard = end;
+            },
+            Qt::QueuedConnection);
+        QTRY_COMPARE(ended.size(), 1);
+        QCOMPARE(positions.size(), 2); // the first tick's and the end's
     }
 
     // Opening another file cancels the scan of the one before, never waited for nor applied.
@@ -243,6 +276,8 @@ private slots:
         row("cut in the first frame", "file", "cut.mp3", tone.left(700), notMp3);
         row("cut at half", "file", "cut.mp3", tone.left(tone.size() / 2), truncated);
         row("cut one byte short", "file", "cut.mp3", tone.chopped(1), "");
+        row("cut at half, no encoder delay", "file", "cut.mp3",
+            toneWith(141, QByteArray("\0\x04\x38", 3)).left(tone.size() / 2), truncated);
         row("garbage after the first frame", "file", "bad.mp3",
             tone.left(700) + randomBytes(9000, 4), truncated);
         row("garbage midway, no length header", "file", "mid.mp3", garbled, "");
@@ -286,13 +321,7 @@ private slots:
                  message.isEmpty() || name.isEmpty() ? message
                                                      : "无法播放“" + name + "”：" + message);
         if (status == 0) {
-            Mp3Decoder decoder;
-            qint16 buffer[2 * 512];
-            qint64 frames = 0;
-            QCOMPARE(decoder.open(openForReading(path).file), PlayerStatus::Ok);
-            while (const qint64 n = decoder.readFrames(buffer, 512))
-                frames += n;
-            const qint32 decodedMs = qRound(frames * 1000.0 / decoder.sampleRate());
+            const qint32 decodedMs = lengthMs(decodedFrames(path), m_hand.output()->rate);
             QCOMPARE(m_player.Length(), decodedMs);
             QCOMPARE(m_player.Open(path, {}), 0);
             QCOMPARE(m_player.Length(), decodedMs);

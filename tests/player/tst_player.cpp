@@ -32,6 +32,7 @@ private slots:
         QCOMPARE(lengthMs(4, 8000), 1); // half a millisecond rounds up
         QCOMPARE(lengthMs(3, 8000), 0);
         QCOMPARE(lengthMs(5, 0), 0);
+        QCOMPARE(lengthMs(5, 1), 5000);
         QCOMPARE(lengthMs(qint64(1) << 40, 8000), 2147483647);
         for (auto [volume, slider] :
              {std::pair{6000, 60}, {250, 2}, {350, 4}, {40000, 320}, {40, 1}})
@@ -124,6 +125,8 @@ private slots:
         }
         QTEST(player.calls, "calls");
         QTEST(int(w.window().state().LoopPlayback), "loop");
+        QCOMPARE(ui.Command12->palette().button().color(), // the loop switch's face: red when on
+                 w.window().state().LoopPlayback ? QColor(255, 0, 0) : QColor(224, 224, 224));
         QTEST(w.ui().Text6->text(), "length");
         QTEST(w.ui().Text7->text(), "position");
         QTEST(w.messages.value(0), "message");

@@ -124,7 +124,7 @@ struct HandPlayed {
         }
         return ends == before + 1;
     }
-    SoundOutput *newOutput(int rate) {
+    FakeOutput *newOutput(int rate) {
         outputs << new FakeOutput;
         outputs.last()->rate = rate;
         return outputs.last();
