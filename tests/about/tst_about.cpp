@@ -39,18 +39,23 @@ struct FakeRegistry : Registry {
     }
 };
 
-// The system's services, the message boxes' captions and texts noted, maybe another registry.
+// The system's services, maybe on another registry: the message boxes' captions and texts
+// noted, the programs it tries to start counted, and each try throwing if asked.
 struct Services {
-    explicit Services(Registry *registry = nullptr) {
+    explicit Services(Registry *registry = nullptr, bool throws = false) {
         if (registry)
             about->registry.reset(registry);
         about->showMessage = [this](QWidget *, const QString &caption, const QString &text) {
             captions << caption;
             texts << text;
         };
+        about->startProgram = [this, throws, start = about->startProgram](const QString &path) {
+            return ++tries && throws ? throw std::runtime_error("no") : start(path);
+        };
     }
     std::unique_ptr<AboutServices> about = makeSystemAboutServices();
     QStringList captions, texts;
+    int tries = 0;
 };
 
 // Copies of the stand-in tool, under the names given, into dir.
@@ -135,19 +140,9 @@ private slots:
               {"SOFTWARE\\MICROSOFT\\SHARED TOOLS LOCATION", "MSINFO", msinfo}})
             if (registry && !text.isEmpty())
                 registry->values[{key, name}] = {Reg::Sz, QFile::encodeName(text.arg(dir.path()))};
-        Services services(registry);
-        if (throws)
-            services.about->startProgram = [](const QString &) -> bool {
-                throw std::runtime_error("no");
-            };
-        int tries = 0;
-        const auto start = services.about->startProgram;
-        services.about->startProgram = [&tries, start](const QString &program) {
-            ++tries;
-            return start(program);
-        };
+        Services services(registry, throws);
         StartSysInfo(*services.about, nullptr);
-        QTEST(tries, "tries");
+        QTEST(services.tries, "tries");
         if (!started.isEmpty())
             QTRY_VERIFY2(QFile::exists(dir.filePath(started) + ".started"), "not started");
         QCOMPARE(services.texts,

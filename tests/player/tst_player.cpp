@@ -1,6 +1,5 @@
 // The panel's arithmetic, and the panel on the whole window over a recording player.
 #include "app/AppSetup.h"
-#include "player/FileOpenDialog.h"
 #include "player/PlayerRules.h"
 #include "player/PlayerStatus.h"
 #include "support/Fakes.h"
@@ -150,41 +149,6 @@ private slots:
             QVERIFY(box->cursorPositionAt({box->width() - 4, box->height() / 2}) <
                     box->text().size());
         }
-    }
-
-    // Qt's open dialog is large, and its size, type and date columns are wide enough to read.
-    void openDialog() {
-        if (QSysInfo::productType() == "windows")
-            QSKIP("Windows shows its own open dialog");
-        QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath("歌.mp3"), QByteArray(200000, 'x')) &&
-                QDir::setCurrent(dir.path()));
-        QString seen;
-        {
-            QWidget parent;
-            FileOpenDialog dialog(&parent);
-            QTimer::singleShot(0, this, [&seen] {
-                auto *shown = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-                auto *view = shown ? shown->findChild<QTreeView *>() : nullptr;
-                const auto readable = [view] { // each text beside the margins a view draws
-                    const QModelIndex song = view->model()->index(0, 0, view->rootIndex());
-                    for (int column = 1; column < 4; ++column)
-                        if (!song.isValid() ||
-                            view->header()->sectionSize(column) <
-                                view->fontMetrics().horizontalAdvance(
-                                    song.siblingAtColumn(column).data().toString()) +
-                                    6)
-                            return false;
-                    return true;
-                };
-                seen = view && shown->width() >= 700 && QTest::qWaitFor(readable) ? "readable"
-                                                                                  : "cut off";
-                if (shown)
-                    shown->reject();
-            });
-            dialog.ShowOpen();
-        }
-        QCOMPARE(seen, "readable");
     }
 };
 

@@ -13,25 +13,19 @@
 
 #include <QtTest>
 
-#include <deque>
-
 // Draws exactly the values queued, then 0; notes when each question was drawn.
 struct QueuedRandom final : RandomSource {
     void seed(quint64) override {}
     float draw() override {
         if (++drawn % 3 == 1) // a question takes three draws: a, b, the operation
             questionAt << since.elapsed();
-        if (draws.empty())
-            return 0.0f;
-        const float r = draws.front();
-        draws.pop_front();
-        return r;
+        return draws.isEmpty() ? 0.0f : draws.takeFirst();
     }
     void queueQuestion(int a, int b, int operation) {
         for (const int digit : {a, b, operation})
-            draws.push_back(digit / 10.0f + 0.01f);
+            draws << digit / 10.0f + 0.01f;
     }
-    std::deque<float> draws;
+    QList<float> draws;
     int drawn = 0;
     QElapsedTimer since;
     QList<qint64> questionAt; // ms
@@ -209,7 +203,7 @@ struct TestWindow {
             } else if (verb == "pass") {
                 clock.time = clock.time.addSecs(arg.section(' ', 0, 0).toInt());
             } else if (verb == "wait") {
-                if (!QTest::qWaitFor([&] { return random.draws.empty() && pauses().isEmpty(); },
+                if (!QTest::qWaitFor([&] { return random.draws.isEmpty() && pauses().isEmpty(); },
                                      10000))
                     return step + ": no next question within 10 s";
                 const QList<qint64> &at = random.questionAt;

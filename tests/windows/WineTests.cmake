@@ -1,7 +1,5 @@
-# The cross-built tests under Wine (scripts/test-windows provides the prefix, X and sound
-# servers): Qt's and libmpg123's DLLs and the compiler's runtime on the program's PATH, and
-# for Qt's offscreen platform, which on Windows reads fonts from one folder, Debian's CJK
-# fonts and a Latin one.
+# Cross-built tests under Wine (scripts/test-windows): Qt's, libmpg123's, the compiler's DLLs on
+# PATH, and Debian's CJK fonts and a Latin one in one folder: offscreen Qt on Windows reads one.
 get_filename_component(qt_bin "${Qt6_DIR}/../../../bin" ABSOLUTE)
 pkg_get_variable(mpg123_prefix libmpg123 prefix)
 set(dll_dirs "${qt_bin}" "${mpg123_prefix}/bin")
