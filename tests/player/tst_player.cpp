@@ -1,7 +1,6 @@
 // The panel's arithmetic, and the panel on the whole window over a recording player.
 #include "app/AppSetup.h"
 #include "player/PlayerRules.h"
-#include "player/PlayerStatus.h"
 #include "support/Fakes.h"
 
 #include <QtWidgets>
@@ -85,47 +84,12 @@ private slots:
         QFETCH(QString, steps);
         TestWindow w;
         w.dialog.fileName = "a.mp3";
-        RecordingPlayer &player = w.player;
-        Ui::Form1 &ui = w.ui();
-        const QMap<QString, QPushButton *> buttons{{"open", ui.Command8},
-                                                   {"play", ui.Command9},
-                                                   {"pause", ui.Command10},
-                                                   {"stop", ui.Command11},
-                                                   {"loop", ui.Command12}};
-        const QMap<QString, qint32 *> reads{
-            {"left reads", &player.left}, {"right reads", &player.right}, {"range", &player.range}};
-        const QMap<QString, QScrollBar *> sliders{{"left slider", ui.HScroll1},
-                                                  {"right slider", ui.HScroll2}};
-        for (const QString &step : steps.split(", ")) {
-            const QString verb = step.section(' ', 0, -2), arg = step.section(' ', -1);
-            if (buttons.contains(step))
-                buttons[step]->click();
-            else if (reads.contains(verb))
-                *reads[verb] = arg.toInt();
-            else if (sliders.contains(verb))
-                sliders[verb]->setValue(arg.toInt());
-            else if (verb == "length") // minutes:seconds
-                player.length = QTime::fromString(arg, "m:ss").msecsSinceStartOfDay();
-            else if (verb == "position")
-                Q_EMIT player.PositionChanged(arg.toInt());
-            else if (verb == "choose")
-                w.dialog.fileName = arg;
-            else if (step == "no sound device")
-                player.play = int(PlayerStatus::NoSoundDevice);
-            else if (step == "file missing")
-                player.open = int(PlayerStatus::FileMissing);
-            else if (step == "track ends")
-                Q_EMIT player.TrackEnded();
-            else if (step == "file checked" || step == "file broken")
-                Q_EMIT player.FileChecked(
-                    "/music/a.mp3", step == "file checked" ? 0 : int(PlayerStatus::Truncated));
-            else
-                QFAIL(qPrintable("unknown step: " + step));
-        }
-        QTEST(player.calls, "calls");
+        QCOMPARE(w.run(steps), QString());
+        QTEST(w.player.calls, "calls");
         QTEST(int(w.window().state().LoopPlayback), "loop");
-        QCOMPARE(ui.Command12->palette().button().color(), // the loop switch's face: red when on
-                 w.window().state().LoopPlayback ? QColor(255, 0, 0) : QColor(224, 224, 224));
+        QCOMPARE(
+            w.ui().Command12->palette().button().color(), // the loop switch's face: red when on
+            w.window().state().LoopPlayback ? QColor(255, 0, 0) : QColor(224, 224, 224));
         QTEST(w.ui().Text6->text(), "length");
         QTEST(w.ui().Text7->text(), "position");
         QTEST(w.messages.value(0), "message");

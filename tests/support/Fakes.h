@@ -8,6 +8,7 @@
 #include "player/Mp3Play.h"
 #include "player/OpenDialog.h"
 #include "player/PlayerPanel.h"
+#include "player/PlayerStatus.h"
 #include "timing/Clock.h"
 #include "ui_Form1.h"
 
@@ -172,17 +173,28 @@ struct TestWindow {
         return active;
     }
 
-    // Runs steps a child or the test's clock takes, and answers the first that is unknown
-    // or whose check fails, with why; nothing when all ran.
+    // Runs steps a child, the test's clock or the player takes, and answers the first that is
+    // unknown or whose check fails, with why; nothing when all ran.
     //   "next 3+4" (a question drawn now), "queue 3+4" (the next one drawn), "type 12",
     //   "key 5", "clear", "paced", "free", "level 2", "pass 30 s" (the clock), "tick clock",
     //   "wait" (for the next question, no sooner than 600 ms after the right answer),
-    //   "wait 2500" (for the next question, no sooner than 2500 ms after the one before).
+    //   "wait 2500" (for the next question, no sooner than 2500 ms after the one before);
+    //   the player's buttons "open", "play", "pause", "stop", "loop", its sliders "left slider
+    //   25", what it reads "left reads 6000", "range 0", "length 41:05", and says "position 500",
+    //   "track ends", "file checked", "file broken", and answers "no sound device", "file
+    //   missing"; the dialog's choice "choose b.mp3".
     QString run(const QString &steps) {
-        const QMap<QString, QString> buttons{
-            {"clear", "Command6"}, {"paced", "Command4"}, {"free", "Command5"}};
+        const QMap<QString, QAbstractButton *> buttons{
+            {"clear", ui().Command6}, {"paced", ui().Command4}, {"free", ui().Command5},
+            {"open", ui().Command8},  {"play", ui().Command9},  {"pause", ui().Command10},
+            {"stop", ui().Command11}, {"loop", ui().Command12}};
+        const QMap<QString, qint32 *> reads{
+            {"left reads", &player.left}, {"right reads", &player.right}, {"range", &player.range}};
+        const QMap<QString, QScrollBar *> sliders{{"left slider", ui().HScroll1},
+                                                  {"right slider", ui().HScroll2}};
         for (const QString &step : steps.split(", ", Qt::SkipEmptyParts)) {
             const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1);
+            const QString head = step.section(' ', 0, -2), last = step.section(' ', -1);
             if (verb == "next" || verb == "queue") {
                 const qsizetype op = arg.indexOf(QRegularExpression("[-+]"));
                 const int left = arg.left(op).toInt(), b = arg.mid(op + 1).toInt();
@@ -196,8 +208,26 @@ struct TestWindow {
             } else if (verb == "key") {
                 QTest::mouseClick(ui().Command3->button(arg.toInt()), Qt::LeftButton);
             } else if (buttons.contains(step)) {
-                QTest::mouseClick(form->findChild<QAbstractButton *>(buttons[step]),
-                                  Qt::LeftButton);
+                QTest::mouseClick(buttons[step], Qt::LeftButton);
+            } else if (reads.contains(head)) {
+                *reads[head] = last.toInt();
+            } else if (sliders.contains(head)) {
+                sliders[head]->setValue(last.toInt());
+            } else if (verb == "length") { // minutes:seconds
+                player.length = QTime::fromString(arg, "m:ss").msecsSinceStartOfDay();
+            } else if (verb == "position") {
+                Q_EMIT player.PositionChanged(arg.toInt());
+            } else if (verb == "choose") {
+                dialog.fileName = arg;
+            } else if (step == "no sound device") {
+                player.play = int(PlayerStatus::NoSoundDevice);
+            } else if (step == "file missing") {
+                player.open = int(PlayerStatus::FileMissing);
+            } else if (step == "track ends") {
+                Q_EMIT player.TrackEnded();
+            } else if (step == "file checked" || step == "file broken") {
+                Q_EMIT player.FileChecked(
+                    "/music/a.mp3", step == "file checked" ? 0 : int(PlayerStatus::Truncated));
             } else if (verb == "level") {
                 ui().Option1->button(arg.toInt())->click();
             } else if (verb == "pass") {
