@@ -2,7 +2,14 @@
 """Quenzo as a person meets it on a real X server: xdotool's clicks and keys on controls found by
 name in the Designer form, the window read off the screen. In the servers and Wine prefix that
 scripts/test(-windows) start: e2e.py linux BUILD_DIR | windows ZIP_FOLDER | installer SETUP.EXE"""
-import contextlib, os, pathlib, subprocess, sys, tempfile, time, xml.etree.ElementTree as ET
+import contextlib
+import os
+import pathlib
+import subprocess
+import sys
+import tempfile
+import time
+import xml.etree.ElementTree as ET
 
 from Xlib import X, display, error, protocol
 
