@@ -5,7 +5,10 @@
 #include "player/RealPlayer.h"
 #include "support/Fakes.h"
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_WIN
+#include <QAudioSource>
+#include <QMediaDevices>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -375,17 +378,29 @@ private slots:
     }
 
     // What a listener hears from the real sound output: the null sink's monitor, 16-bit stereo at
-    // 44.1 kHz, read by PulseAudio's recorder (under Wine too, which starts the host's programs).
+    // 44.1 kHz, read by PulseAudio's recorder on Linux; under Wine it is an input device itself.
     void heardAtTheVolumesSetForEachChannel() {
         if (qEnvironmentVariableIsEmpty("QUENZO_TEST_SOUND"))
             QSKIP("Needs the PulseAudio null sink that scripts/test starts.");
         QByteArray pcm;
+#ifdef Q_OS_WIN
+        QAudioFormat format;
+        format.setSampleRate(44100);
+        format.setChannelCount(2);
+        format.setSampleFormat(QAudioFormat::Int16);
+        std::unique_ptr<QAudioSource> source;
+        for (const QAudioDevice &device : QMediaDevices::audioInputs())
+            if (device.description().startsWith("Monitor of"))
+                source = std::make_unique<QAudioSource>(device, format);
+        if (QIODevice *in = source ? source->start() : nullptr)
+            connect(in, &QIODevice::readyRead, in, [&pcm, in] { pcm += in->readAll(); });
+#else
         QProcess parec;
         connect(&parec, &QProcess::readyReadStandardOutput, &parec,
                 [&] { pcm += parec.readAllStandardOutput(); });
-        parec.start(QString(OnWindows ? "Z:" : "") + "/usr/bin/parec", // as Windows names it
-                    {"--latency-msec=20", "-d", "quenzo_null.monitor", "--format=s16le",
-                     "--rate=44100", "--channels=2"});
+        parec.start("parec", {"--latency-msec=20", "-d", "quenzo_null.monitor", "--format=s16le",
+                              "--rate=44100", "--channels=2"});
+#endif
         QTRY_VERIFY_WITH_TIMEOUT(pcm.size() > 44100 * 4 / 10, 10000);
 
         std::unique_ptr<Mp3Player> player = makeMp3Play();
