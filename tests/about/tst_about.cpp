@@ -199,6 +199,7 @@ private slots:
             frmAbout dialog(*services.about);
             services.texts.clear();
             QCOMPARE(dialog.windowTitle(), "关于 Tovi");
+            QCOMPARE(dialog.windowIcon().pixmap(16).toImage().pixelColor(8, 8).alpha(), 0); // blank
             QCOMPARE(dialog.findChild<QLabel *>("lblVersion")->text(), "版本 1.0.0");
             QCOMPARE(dialog.findChild<QLabel *>("lblTitle")->text(), "Tovi");
             dialog.show();

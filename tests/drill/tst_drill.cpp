@@ -82,6 +82,8 @@ private slots:
         row("Clear twice", "next 3+4, key 7, clear, clear", "3+4=", "", -1, none, "1 个", 0);
         row("letters after a right 7: wrong, 7 kept", "next 3+4, type 7a", "3+4=", "7a", 2, "错",
             "1 个", 7);
+        row("a digit after a right 7: wrong", "next 3+4, type 70", "3+4=", "70", 2, "错", "1 个",
+            70);
         row("full-width typed", "next 3+4, type ７", "3+4=", "７", 1, "对", "1 个", 7);
         row("keypad held", "next 3+4" + QString(", key 9").repeated(40), "3+4=", "999999999", -1,
             "错", "", 999999999);
