@@ -227,12 +227,16 @@ private slots:
         QTRY_COMPARE(shown(), 2500.0);
     }
 
-    // Looping through the panel: the end plays it again, on an output that stays playing.
+    // Looping through the panel: the end plays it again, on an output that stays playing; the
+    // player's face tells a screen reader it plays.
     void loopsOnTheWindow() {
         TestWindow w(&m_player);
         w.dialog.fileName = Tone;
+        const QString stopped = w.ui().Mp3Play1->accessibleName(); // what a screen reader says
         w.ui().Command12->click();
         w.ui().Command9->click();
+        QVERIFY2(w.ui().Mp3Play1->accessibleName() != stopped,
+                 "the face's name still says stopped");
         QCOMPARE(w.ui().Text6->text(), "0分2秒");
         const qsizetype outputs = m_hand.outputs.size();
         QVERIFY(m_hand.playToEnd());
