@@ -11,8 +11,7 @@ namespace {
 using B = QByteArray;
 const bool OnWindows = QSysInfo::productType() == "windows";
 
-// Answers like advapi32: every key opens below HKEY_LOCAL_MACHINE, as handle 1, one at a
-// time; names are found in any case.
+// Like advapi32 below HKEY_LOCAL_MACHINE, one key open at a time as handle 1, in any case.
 struct FakeRegistry : Registry {
     QMap<QPair<B, B>, QPair<quint32, B>> values; // (key, value name) in upper case
     B openKey_;
@@ -126,7 +125,7 @@ private slots:
         QFETCH(bool, throws);
         QFETCH(QString, started);
         if (path == "system" && OnWindows)
-            QSKIP("Windows has a registry; systemRegistry reads it");
+            QSKIP("The stand-in for a registry is Linux's");
         QTemporaryDir dir;
         QVERIFY(placePrograms(dir, programs));
         const auto restorePath = qScopeGuard([old = qgetenv("PATH")] { qputenv("PATH", old); });
@@ -150,49 +149,7 @@ private slots:
         QCOMPARE(services.captions, started.isEmpty() ? QStringList("Tovi") : QStringList());
     }
 
-    // The system's registry, written with reg.exe as a user or an installer would: a string in
-    // the ANSI code page (936 on Chinese Windows), read back whole; the tool's path or its
-    // folder, from which 系统信息 starts a real program (%1: the row's folder).
-    void systemRegistry_data() {
-        for (const char *column : {"key", "name", "value", "started"})
-            QTest::addColumn<QString>(column);
-        const auto row = [](const char *key, const char *name, const char *value,
-                            const char *started) {
-            QTest::newRow(name) << QString(key) << QString(name) << QString(value)
-                                << QString(started);
-        };
-        row("SOFTWARE\\Quenzo", "名称", "系统信息", "");
-        row("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", "%1\\工具.exe", "%1\\工具.exe");
-        row("SOFTWARE\\Microsoft\\Shared Tools Location", "MSINFO", "%1", "%1\\MSINFO32.EXE");
-    }
-    void systemRegistry() {
-        if (!OnWindows)
-            QSKIP("Linux has no registry: its stand-in is startSysInfo's row \"system\"");
-        if (qEnvironmentVariableIsEmpty("QUENZO_PRIVATE_WINE_PREFIX"))
-            QSKIP("Writes below HKEY_LOCAL_MACHINE: only in scripts/test-windows' own Wine prefix");
-        QFETCH(QString, key);
-        QFETCH(QString, name);
-        QFETCH(QString, value);
-        QFETCH(QString, started);
-        QTemporaryDir dir;
-        const QString folder = QDir::toNativeSeparators(dir.path()), hklm = "HKLM\\" + key;
-        QVERIFY(placePrograms(dir, {"工具.exe", "MSINFO32.EXE"}));
-        QCOMPARE(QProcess::execute("reg", {"add", hklm, "/v", name, "/d", value.arg(folder), "/f"}),
-                 0);
-        const auto remove = qScopeGuard([&] { QProcess::execute("reg", {"delete", hklm, "/f"}); });
-        QString read;
-        QVERIFY(GetKeyValue(*makeSystemRegistry(), Reg::LocalMachine, key, name, read));
-        QCOMPARE(read, value.arg(folder));
-        if (started.isEmpty())
-            return;
-        Services services(makeSystemRegistry().release());
-        StartSysInfo(*services.about, nullptr);
-        QTRY_VERIFY2(QFile::exists(started.arg(folder) + ".started"), "not started");
-        QCOMPARE(services.texts, QStringList());
-    }
-
-    // A new dialog each time, as per click in the window, with the texts of its load afresh;
-    // Enter presses the button with the focus, Esc closes it.
+    // A new dialog a click, its texts afresh; Enter presses the focused button, Esc closes it.
     void dialogKeys() {
         Services services(new FakeRegistry);
         for (const QString focus : {"cmdSysInfo", "cmdOK"}) {

@@ -136,15 +136,6 @@ def answers_on_the_keypad(w):
     raise AssertionError("no answer from 0 to 18 was judged right")
 
 
-def plays_without_a_file(w):
-    """播放 before any file is chosen: a message, closed with Enter."""
-    before = windows()
-    w.click("Command9")
-    (box,) = wait_for("the message box", lambda: windows() - before)
-    xdotool("key", "Return")
-    wait_for("the message box to close", lambda: box not in windows())
-
-
 def plays_a_file_chosen_in_the_open_dialog(w, song):
     """打开 shows the open dialog; a file typed there plays: the player's face changes."""
     before, stopped = windows(), w.pixels("Mp3Play1")
@@ -211,7 +202,6 @@ def program(start, song, kept):
         w = Window(x, launch())
         keypad_is_blue(w)
         answers_on_the_keypad(w)
-        plays_without_a_file(w)
         plays_a_file_chosen_in_the_open_dialog(w, song)
         w.click("Command2")  # 退出
         w.ends_with_0()

@@ -227,8 +227,7 @@ private slots:
         QTRY_COMPARE(shown(), 2500.0);
     }
 
-    // Looping through the panel: the end plays it again, on an output that stays playing; the
-    // player's face tells a screen reader it plays.
+    // Looping on the panel: the end plays it again; the face's name tells it plays.
     void loopsOnTheWindow() {
         TestWindow w(&m_player);
         w.dialog.fileName = Tone;
@@ -244,8 +243,8 @@ private slots:
         QVERIFY(m_hand.output()->source);
     }
 
-    // Each file refused with its message (maybe once read through), or its length what decodes
-    // (read through once: opened again, it is known at once) and played; then a good file plays.
+    // Each file refused with its message, or its length what decodes, known at once when opened
+    // again, and played; then a good file plays.
     void files_data() {
         for (const char *column : {"kind", "name"}) // kind: file, folder, pipe or locked
             QTest::addColumn<QString>(column);
@@ -341,51 +340,6 @@ private slots:
         QCOMPARE(m_player.Open(Tone, {}), 0); // and a good file plays after it
         QCOMPARE(m_player.Play(), 0);
         QVERIFY(m_hand.playToEnd());
-    }
-
-    // Changed on disk after Open (the scan held till then if only opened), the file Open opened
-    // is scanned and played; but 播放 after a pause opens the path again, finding it moved.
-    void changedOnDisk_data() {
-        for (const char *column : {"until", "change"})
-            QTest::addColumn<QString>(column);
-        QTest::addColumn<int>("status"); // of what 播放 does next: Open after a pause, then Play
-        QTest::newRow("moved") << "opened" << QString("moved away") << 0;
-        QTest::newRow("deleted") << "opened" << QString("deleted") << 0;
-        QTest::newRow("replaced") << "opened" << QString("replaced by a 1 s file") << 0;
-        QTest::newRow("emptied while playing") << "playing" << QString("emptied") << 0;
-        QTest::newRow("moved away while paused")
-            << "paused" << QString("moved away") << int(PlayerStatus::FileMissing);
-    }
-    void changedOnDisk() {
-        QFETCH(QString, until);
-        QFETCH(QString, change);
-        QTemporaryDir dir(m_dir.filePath("row-XXXXXX"));
-        const QString path = dir.filePath("changed.mp3");
-        QCOMPARE(openGated(path, bytesOf(Tone), until == "opened"), 0);
-        if (until != "opened") {
-            QCOMPARE(m_player.Play(), 0);
-            m_hand.output()->play(300);
-            if (until == "paused")
-                m_player.Pause();
-            QTRY_COMPARE(m_checked, (Checked{{"changed.mp3", 0}}));
-        }
-        if (change == "moved away")
-            QVERIFY(QFile::rename(path, path + ".moved"));
-        else if (change == "deleted")
-            QVERIFY(QFile::remove(path));
-        else if (change == "replaced by a 1 s file") // a backup kept, as some editors do
-            QVERIFY(QFile::rename(path, path + "~") && writeFile(path, bytesOf(Mono)));
-        else
-            QVERIFY(change == "emptied" && writeFile(path, ""));
-        gate.release();
-        QTRY_COMPARE(m_checked, (Checked{{"changed.mp3", 0}}));
-        QCOMPARE(*FormatMinSec(m_player.Length()), "0分2秒");
-        int status = until == "paused" ? m_player.Open(path, {}) : 0;
-        if (status == 0 && until != "playing")
-            status = m_player.Play();
-        QTEST(status, "status");
-        if (status == 0)
-            QVERIFY(m_hand.playToEnd());
     }
 
     // What a listener hears from the real sound output: the null sink's monitor, 16-bit stereo at

@@ -1,6 +1,5 @@
 #pragma once
-// Fakes for what varies (randomness, time, the player component, its sound output, the
-// file dialog) and the whole window on them, driven by steps a reader knows.
+// Fakes for what varies, and the whole window on them, driven by steps a reader knows.
 
 #include "about/AboutServices.h"
 #include "app/Form1.h"
@@ -74,10 +73,7 @@ struct ScriptedDialog final : OpenDialog {
 
 // Played by hand: play() pulls that much audio (an odd number of bytes) and counts it heard.
 struct FakeOutput final : SoundOutput {
-    bool start(QIODevice *s) override {
-        source = s;
-        return true;
-    }
+    bool start(QIODevice *s) override { return (source = s); }
     void suspend() override { suspended = true; }
     void resume() override { suspended = false; }
     void stop() override { source = nullptr; }
@@ -173,16 +169,10 @@ struct TestWindow {
         return active;
     }
 
-    // Runs steps a child, the test's clock or the player takes, and answers the first that is
-    // unknown or whose check fails, with why; nothing when all ran.
-    //   "next 3+4" (a question drawn now), "queue 3+4" (the next one drawn), "type 12",
-    //   "key 5", "clear", "paced", "free", "level 2", "pass 30 s" (the clock), "tick clock",
-    //   "wait" (for the next question, no sooner than 600 ms after the right answer),
-    //   "wait 2500" (for the next question, no sooner than 2500 ms after the one before);
-    //   the player's buttons "open", "play", "pause", "stop", "loop", its sliders "left slider
-    //   25", what it reads "left reads 6000", "range 0", "length 41:05", and says "position 500",
-    //   "track ends", "file checked", "file broken", and answers "no sound device", "file
-    //   missing"; the dialog's choice "choose b.mp3".
+    // Runs steps a child, the test's clock or the player takes ("next 3+4": drawn now, "queue
+    // 3+4": drawn next; "wait": the next question, no sooner than 600 ms after the right answer,
+    // "wait 2500": than 2500 ms after the one before); answers the first that is unknown or
+    // whose check fails, with why.
     QString run(const QString &steps) {
         const QMap<QString, QAbstractButton *> buttons{
             {"clear", ui().Command6}, {"paced", ui().Command4}, {"free", ui().Command5},
