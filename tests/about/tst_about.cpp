@@ -49,7 +49,8 @@ struct Services {
             texts << text;
         };
         about->startProgram = [this, throws, start = about->startProgram](const QString &path) {
-            return ++tries && throws ? throw std::runtime_error("no") : start(path);
+            ++tries;
+            return throws ? throw std::runtime_error("no") : start(path);
         };
     }
     std::unique_ptr<AboutServices> about = makeSystemAboutServices();
@@ -93,8 +94,7 @@ private slots:
         QVERIFY2(registry.openKey_.isEmpty(), "the key was not closed");
     }
 
-    // The two values (%1: the row's folder), the programs in that folder, and the program
-    // started, or none and the message. "system": the Linux stand-in, which looks on PATH.
+    // The two values (%1: the row's folder), its programs, and the one started or the message.
     void startSysInfo_data() {
         for (const char *column : {"path", "msinfo"})
             QTest::addColumn<QString>(column);
@@ -124,16 +124,17 @@ private slots:
         QFETCH(QStringList, programs);
         QFETCH(bool, throws);
         QFETCH(QString, started);
-        if (path == "system" && OnWindows)
+        const bool system = path == "system"; // the Linux stand-in, which looks on PATH
+        if (system && OnWindows)
             QSKIP("The stand-in for a registry is Linux's");
         QTemporaryDir dir;
         QVERIFY(placePrograms(dir, programs));
         const auto restorePath = qScopeGuard([old = qgetenv("PATH")] { qputenv("PATH", old); });
-        if (path == "system") { // only the row's programs; and a key never opened won't close
+        if (system) { // only the row's programs; and a key never opened won't close
             qputenv("PATH", QFile::encodeName(dir.path()));
             QCOMPARE(makeSystemRegistry()->closeKey(1), Reg::InvalidHandle);
         }
-        auto *registry = path == "system" ? nullptr : new FakeRegistry;
+        auto *registry = system ? nullptr : new FakeRegistry;
         for (const auto &[key, name, text] :
              {std::tuple<B, B, QString>{"SOFTWARE\\MICROSOFT\\SHARED TOOLS\\MSINFO", "PATH", path},
               {"SOFTWARE\\MICROSOFT\\SHARED TOOLS LOCATION", "MSINFO", msinfo}})

@@ -17,7 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
 namespace {
 const QString Tone = QUENZO_FIXTURES "/tone-lr.mp3", Mono = QUENZO_FIXTURES "/mono-8k.mp3";
-const bool OnWindows = QSysInfo::productType() == "windows";
 using Checked = QList<std::pair<QString, int>>; // FileChecked's file name and status, in turn
 
 QByteArray randomBytes(qsizetype n, quint32 seed) {
@@ -296,7 +295,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, message);
-        if ((kind == "pipe" || kind == "locked") && OnWindows)
+        if ((kind == "pipe" || kind == "locked") && QSysInfo::productType() == "windows")
             QSKIP("Windows has no named pipes among files, nor Unix file modes to lock one");
         QTemporaryDir dir(m_dir.filePath("row-XXXXXX"));
         const QString path = name.isEmpty() ? QString() : dir.filePath(name);
