@@ -25,8 +25,7 @@ private slots:
         QCOMPARE(w.player.calls, QStringList()); // no volume sent
     }
 
-    // Each font name of the design reaches its Debian family, not a fallback face: on Linux,
-    // and under Wine, which lends Windows programs the host's fonts.
+    // Each design font reaches its Debian family (under Wine too, which lends the host's fonts).
     void fontsFindTheirFamilies() {
         TestWindow w;
         QCOMPARE(QFontInfo(w.ui().Text1->font()).family(), "AR PL UMing CN");       // 宋体

@@ -52,8 +52,7 @@ private slots:
             QTEST(answerAction(subtraction, sum, *n), "action");
     }
 
-    // What a child does, then what the question box, the answer box (and where its caret
-    // stands while it has the focus, else -1), the picture and the count show.
+    // What a child does, then what the window shows (the caret -1 when the box has no focus).
     void entry_data() {
         for (const char *column : {"steps", "question", "answer"})
             QTest::addColumn<QString>(column);

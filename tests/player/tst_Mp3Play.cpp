@@ -180,8 +180,7 @@ private slots:
         QCOMPARE(positions.size(), 2); // the first tick's and the end's
     }
 
-    // Opening another file cancels the scan of the one before, never waited for nor applied,
-    // even once that file is opened again.
+    // Another file cancels the scan before it: never waited for, nor applied when reopened.
     void fileOnShowDoesNotWaitBehindAnotherScan() {
         QCOMPARE(openGated(m_dir.filePath("slow.mp3"), headerless(), true), 0);
         QTRY_COMPARE(gate.waiting, 1); // the slow scan is reading
@@ -207,8 +206,7 @@ private slots:
         QTRY_COMPARE(m_checked.last(), Checked::value_type("flaky.mp3", 0));
     }
 
-    // Until the scan answers, the position runs in real time: past an estimate that falls
-    // short, and on a track whose frames overflow 32 bits (3 million: 22 hours, 2^31 samples).
+    // Until the scan answers, the position runs on: past a short estimate, and past 2^31 samples.
     void positionBeforeTheScanAnswers_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("estimate a third short") << headerless();

@@ -35,8 +35,7 @@ private slots:
         QTEST(RateText(correct, seconds), "rate");
     }
 
-    // What is done, then which test runs and what the window shows: the rate, the clock and
-    // the count, with the count kept, the pace of the paced test and the questions drawn.
+    // What is done, then the test running, what the window shows, the pace and questions drawn.
     void scenario_data() {
         for (const char *column : {"steps", "running", "rate", "clock", "count"})
             QTest::addColumn<QString>(column);
