@@ -15,12 +15,18 @@ inline qint16 scaled(qint16 sample, qint32 volume) {
 
 } // namespace
 
-GainDevice::GainDevice(std::unique_ptr<PcmSource> source, QObject *parent)
+GainDevice::GainDevice(std::unique_ptr<PcmSource> source, qint64 firstFrame, QObject *parent)
     : QIODevice(parent)
-    , m_source(std::move(source)) {
+    , m_source(std::move(source))
+    , m_framesFromSource(firstFrame) {
 }
 
 GainDevice::~GainDevice() = default;
+
+std::unique_ptr<PcmSource> GainDevice::takeSource() {
+    m_sourceEnded = true;
+    return std::move(m_source);
+}
 
 void GainDevice::setVolume(qint32 left, qint32 right) {
     m_left = std::clamp(left, 0, MaxVolume);

@@ -16,7 +16,9 @@ class PcmSource;
 class GainDevice final : public QIODevice {
     Q_OBJECT
 public:
-    explicit GainDevice(std::unique_ptr<PcmSource> source, QObject *parent = nullptr);
+    // firstFrame: where in the track the source stands, so framesFromSource counts from the
+    // track's start also when playing goes on at another sound device.
+    GainDevice(std::unique_ptr<PcmSource> source, qint64 firstFrame, QObject *parent = nullptr);
     ~GainDevice() override;
 
     // 0 (silent) to MaxVolume (unchanged) per channel; values outside are clamped. The
@@ -27,6 +29,8 @@ public:
 
     bool sourceEnded() const { return m_sourceEnded; }
     qint64 framesFromSource() const { return m_framesFromSource; }
+    // Gives the source back to go on elsewhere; from then on this device hands out silence.
+    std::unique_ptr<PcmSource> takeSource();
 
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override;

@@ -17,6 +17,10 @@ mpg123_handle *newHandle(long flags) {
     if (!handle)
         return nullptr;
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2 | flags, 0);
+    // A seek decodes this many frames before the one sought: a low bit rate's frames borrow
+    // from up to six before them, and with libmpg123's default of four the first second or
+    // so after a seek comes out silent.
+    mpg123_param(handle, MPG123_PREFRAMES, 8, 0);
     mpg123_format_none(handle);
     const long *rates = nullptr;
     size_t count = 0;
@@ -150,6 +154,15 @@ qint64 Mp3Decoder::readFrames(qint16 *dst, qint64 frames) {
         }
     }
     return got;
+}
+
+// libmpg123 counts in samples per channel, which are our frames, and seeks to the exact one
+// (without its fuzzy mode), also back after the end of the data.
+bool Mp3Decoder::seekFrame(qint64 frame) {
+    if (!m_handle || mpg123_seek(m_handle, off_t(frame), SEEK_SET) < 0)
+        return false;
+    m_ended = false;
+    return true;
 }
 
 Mp3Decoder::Scan Mp3Decoder::scan(std::shared_ptr<OpenedFile> file, long flags,

@@ -30,6 +30,7 @@ public:
     long openFlags() const { return m_flags; }
 
     qint64 readFrames(qint16 *dst, qint64 frames) override;
+    bool seekFrame(qint64 frame) override;
 
     struct Scan {
         PlayerStatus status = PlayerStatus::Corrupt;

@@ -37,21 +37,19 @@ int Mp3Play::Open(const QString &path, const QString &) {
     if (m_state == State::Paused && opened.status == PlayerStatus::Ok && opened.identity == m_file)
         return int(PlayerStatus::Ok);
     releaseOutput();
-    m_decoder.reset();
+    m_source.reset();
+    auto decoder = std::make_unique<Mp3Decoder>();
     PlayerStatus status = opened.status;
-    if (status == PlayerStatus::Ok) {
-        m_decoder = std::make_unique<Mp3Decoder>();
-        status = m_decoder->open(opened.file);
-    }
+    if (status == PlayerStatus::Ok)
+        status = decoder->open(opened.file);
     // A file scanned before is known whole or broken; any other starts its scan here.
     const Mp3Decoder::Scan *scan =
         status == PlayerStatus::Ok
-            ? m_scanner.lookUp(opened.identity, opened.file, m_decoder->openFlags())
+            ? m_scanner.lookUp(opened.identity, opened.file, decoder->openFlags())
             : nullptr;
     if (scan)
         status = scan->status;
     if (status != PlayerStatus::Ok) {
-        m_decoder.reset();
         m_rate = 0;
         m_lengthFrames = 0;
         m_lengthExact = false;
@@ -59,9 +57,12 @@ int Mp3Play::Open(const QString &path, const QString &) {
         return int(status);
     }
     m_file = opened.identity;
-    m_rate = m_decoder->sampleRate();
-    m_lengthFrames = scan ? scan->lengthFrames : m_decoder->lengthFrames();
+    m_rate = decoder->sampleRate();
+    m_lengthFrames = scan ? scan->lengthFrames : decoder->lengthFrames();
     m_lengthExact = scan != nullptr;
+    m_source = std::move(decoder);
+    m_startFrame = 0;
+    m_heardUSecs = 0;
     setState(State::Opened);
     return int(PlayerStatus::Ok);
 }
@@ -76,7 +77,7 @@ void Mp3Play::onScanned(const FileIdentity &file, const Mp3Decoder::Scan &result
         m_lengthExact = true;
     } else {
         releaseOutput();
-        m_decoder.reset();
+        m_source.reset();
         setState(State::Empty);
     }
     Q_EMIT FileChecked(file.path, int(result.status));
@@ -88,6 +89,8 @@ int Mp3Play::Play() {
     case State::Playing:
         return int(PlayerStatus::Ok);
     case State::Paused:
+        if (!m_output)
+            break; // its device went meanwhile: go on at the default one
         m_output->resume();
         setState(State::Playing);
         m_positionTimer.start();
@@ -95,13 +98,7 @@ int Mp3Play::Play() {
     case State::Opened:
         break;
     }
-    m_output = m_makeOutput(m_rate);
-    m_device = new GainDevice(std::move(m_decoder), m_output);
-    m_device->setVolume(m_left, m_right);
-    m_device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    connect(m_output, &SoundOutput::failed, this, &Mp3Play::finishTrack);
-    if (!m_output->start(m_device)) {
-        releaseOutput();
+    if (!startOutput()) {
         setState(State::Empty);
         return int(PlayerStatus::NoSoundDevice);
     }
@@ -113,8 +110,7 @@ int Mp3Play::Play() {
 void Mp3Play::Pause() {
     if (m_state != State::Playing)
         return;
-    // The output's played time goes stale while suspended: take it now.
-    m_pausedUSecs = m_output->processedUSecs();
+    heardUSecs(); // the output's played time goes stale while suspended: take it now
     m_output->suspend();
     m_positionTimer.stop();
     m_endTimer.stop();
@@ -123,7 +119,7 @@ void Mp3Play::Pause() {
 
 void Mp3Play::Stop() {
     releaseOutput();
-    m_decoder.reset();
+    m_source.reset();
     setState(State::Empty);
 }
 
@@ -189,10 +185,42 @@ void Mp3Play::finishTrack() {
     Q_EMIT TrackEnded();
 }
 
+// Hands the source to a new output on the system's default device; false when there is none.
+bool Mp3Play::startOutput() {
+    m_output = m_makeOutput(m_rate);
+    m_device = new GainDevice(std::move(m_source), m_startFrame, m_output);
+    m_device->setVolume(m_left, m_right);
+    m_device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    connect(m_output, &SoundOutput::deviceLost, this, &Mp3Play::moveToDefaultDevice);
+    connect(m_output, &SoundOutput::defaultDeviceChanged, this, &Mp3Play::moveToDefaultDevice);
+    if (m_output->start(m_device))
+        return true;
+    releaseOutput();
+    return false;
+}
+
+// What the old output took but never played is decoded again: the source goes back to the
+// last sample heard. Paused, it waits there for Play.
+void Mp3Play::moveToDefaultDevice() {
+    const qint64 heardFrames = heardUSecs() * m_rate / 1000000;
+    const qint64 pulled = m_device->framesFromSource();
+    m_source = m_device->takeSource();
+    releaseOutput();
+    m_startFrame = m_source->seekFrame(heardFrames) ? heardFrames : pulled;
+    if (m_state != State::Playing)
+        return;
+    if (startOutput()) {
+        m_positionTimer.start();
+        return;
+    }
+    m_source.reset();
+    setState(State::Empty);
+    Q_EMIT Failed(m_file.path, int(PlayerStatus::NoSoundDevice));
+}
+
 void Mp3Play::releaseOutput() {
     m_positionTimer.stop();
     m_endTimer.stop();
-    m_pausedUSecs = 0;
     if (m_output) {
         disconnect(m_output, nullptr, this, nullptr);
         m_output->stop();
@@ -202,14 +230,16 @@ void Mp3Play::releaseOutput() {
     m_device = nullptr;
 }
 
-qint64 Mp3Play::heardUSecs() const {
-    if (m_state == State::Paused)
-        return m_pausedUSecs;
-    return m_output ? m_output->processedUSecs() : 0;
+// Never back: an output that has failed may read 0.
+qint64 Mp3Play::heardUSecs() {
+    if (m_state == State::Playing && m_output)
+        m_heardUSecs =
+            std::max(m_heardUSecs, m_startFrame * 1000000 / m_rate + m_output->processedUSecs());
+    return m_heardUSecs;
 }
 
 // While the length is an estimate, which may be far short, the position runs on past it.
-qint32 Mp3Play::heardMs() const {
+qint32 Mp3Play::heardMs() {
     const qint64 cap = m_lengthExact ? Length() : std::numeric_limits<qint32>::max();
     return qint32(std::clamp<qint64>(heardUSecs() / 1000, 0, cap));
 }

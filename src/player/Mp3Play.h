@@ -11,6 +11,7 @@
 
 class GainDevice;
 class Mp3Decoder;
+class PcmSource;
 
 // The real player component: libmpg123 decodes, GainDevice applies the channel
 // volumes, a SoundOutput plays. Positions are the milliseconds heard (the output's played
@@ -23,6 +24,10 @@ class Mp3Decoder;
 // Open opens the file once and reads only its start; the exact length comes from a scan of
 // that same opened file on a thread of its own (LengthScanner), once per unchanged file,
 // and FileChecked says when it is known.
+//
+// When the sound device goes away, or the system's default device changes, playing goes on
+// at the default device from the sample last heard; with no device left it stops and says so
+// with Failed.
 class Mp3Play final : public Mp3Player {
     Q_OBJECT
 public:
@@ -54,21 +59,26 @@ private:
     void tick();
     void checkEnd();
     void finishTrack();
+    bool startOutput();
+    void moveToDefaultDevice();
     void releaseOutput();
-    qint64 heardUSecs() const;
-    qint32 heardMs() const;
+    qint64 heardUSecs();
+    qint32 heardMs();
 
     SoundOutputFactory m_makeOutput;
     Options m_options;
     State m_state = State::Empty;
     FileIdentity m_file;
-    std::unique_ptr<Mp3Decoder> m_decoder; // opened, not yet handed to the output
+    std::unique_ptr<PcmSource> m_source; // the decoder, while no output has it
+    qint64 m_startFrame = 0;             // where m_source stands in the track
     QPointer<SoundOutput> m_output;
     QPointer<GainDevice> m_device;
     int m_rate = 0;
     qint64 m_lengthFrames = 0;
     bool m_lengthExact = false; // the scan has answered; until then an estimate
-    qint64 m_pausedUSecs = 0;
+    // Heard of this track so far. Kept, not read back, where an output can no longer tell:
+    // paused, or after its device went.
+    qint64 m_heardUSecs = 0;
     // A quiet start, what the volume sliders stand at by design (10 x 100).
     qint32 m_left = 1000;
     qint32 m_right = 1000;

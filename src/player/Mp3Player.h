@@ -37,5 +37,8 @@ Q_SIGNALS:
     // The opened file has been read to its end: with status 0 Length() is now exact;
     // otherwise the file is broken, playing it has stopped and status says why.
     void FileChecked(const QString &path, int status);
+    // Playing the file stopped on its own for the reason status gives (no sound device left
+    // to play on); never an end of the track.
+    void Failed(const QString &path, int status);
     void StateChanged(PlayState state);
 };

@@ -45,6 +45,7 @@ PlayerPanel::PlayerPanel(const PlayerWidgets &widgets, qint16 &loopPlayback, Mp3
     connect(&m_player, &Mp3Player::PositionChanged, this, &PlayerPanel::onPositionChanged);
     connect(&m_player, &Mp3Player::TrackEnded, this, &PlayerPanel::onTrackEnded);
     connect(&m_player, &Mp3Player::FileChecked, this, &PlayerPanel::onFileChecked);
+    connect(&m_player, &Mp3Player::Failed, this, &PlayerPanel::reportFailure);
     connect(&m_player, &Mp3Player::StateChanged, this, &PlayerPanel::showFace);
     showFace(m_player.state());
 }
@@ -57,9 +58,9 @@ void PlayerPanel::onOpenClicked() {
 void PlayerPanel::onPlayClicked() {
     const QString path = m_dialog.FileName();
     if (const int status = m_player.Open(path, QString()); status != 0)
-        return reportFailure(status, path);
+        return reportFailure(path, status);
     if (const int status = m_player.Play(); status != 0)
-        return reportFailure(status, path);
+        return reportFailure(path, status);
     readBackVolume(m_ui.HScroll1, m_player.LeftVolume());
     readBackVolume(m_ui.HScroll2, m_player.RightVolume());
     m_ui.Text6->showText(*FormatMinSec(m_player.Length()));
@@ -110,7 +111,7 @@ void PlayerPanel::onTrackEnded() {
 // or the news that the file is broken.
 void PlayerPanel::onFileChecked(const QString &path, int status) {
     if (status != 0)
-        return reportFailure(status, path);
+        return reportFailure(path, status);
     m_ui.Text6->showText(*FormatMinSec(m_player.Length()));
 }
 
@@ -119,7 +120,7 @@ void PlayerPanel::showFace(PlayState state) {
     m_ui.Mp3Play1->setAccessibleName(playerFaceName(state));
 }
 
-void PlayerPanel::reportFailure(int status, const QString &path) {
+void PlayerPanel::reportFailure(const QString &path, int status) {
     m_showMessage(playerStatusMessage(status, path));
 }
 

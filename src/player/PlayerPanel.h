@@ -52,7 +52,7 @@ private:
     void onFileChecked(const QString &path, int status);
 
     void showFace(PlayState state);
-    void reportFailure(int status, const QString &path);
+    void reportFailure(const QString &path, int status);
     static void readBackVolume(QScrollBar *slider, qint32 volume);
 
     PlayerWidgets m_ui;

@@ -1,13 +1,22 @@
 #include "player/QtSoundOutput.h"
 
-#include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QMediaDevices>
 
+#include <algorithm>
+
+namespace {
+constexpr int WatchIntervalMs = 250;
+// Longer than any underrun a busy machine causes, after which the sink pulls again.
+constexpr int IdleIsLostMs = 1000;
+} // namespace
+
 QtSoundOutput::QtSoundOutput(int sampleRate, QObject *parent)
     : SoundOutput(parent)
     , m_sampleRate(sampleRate) {
+    m_watch.setInterval(WatchIntervalMs);
+    connect(&m_watch, &QTimer::timeout, this, &QtSoundOutput::checkDevice);
 }
 
 // The sink's destructor handles pending events, so it must not run inside a handler:
@@ -16,21 +25,21 @@ QtSoundOutput::QtSoundOutput(int sampleRate, QObject *parent)
 // that event came up while the application's event loop was ending.
 QtSoundOutput::~QtSoundOutput() {
     if (m_sink) {
-        m_stopping = true;
+        m_playing = false;
         m_sink->stop();
         delete m_sink;
     }
 }
 
 bool QtSoundOutput::start(QIODevice *source) {
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull())
+    m_device = QMediaDevices::defaultAudioOutput();
+    if (m_device.isNull())
         return false;
     QAudioFormat format;
     format.setSampleRate(m_sampleRate);
     format.setChannelCount(2);
     format.setSampleFormat(QAudioFormat::Int16);
-    m_sink = new QAudioSink(device, format, this);
+    m_sink = new QAudioSink(m_device, format, this);
     // Connected before start(): the sink reports Active from inside start().
     connect(m_sink, &QAudioSink::stateChanged, this, &QtSoundOutput::onStateChanged);
     m_sink->start(source);
@@ -38,6 +47,10 @@ bool QtSoundOutput::start(QIODevice *source) {
         stop();
         return false;
     }
+    m_playing = true;
+    m_devices = new QMediaDevices(this);
+    connect(m_devices, &QMediaDevices::audioOutputsChanged, this, &QtSoundOutput::checkDevice);
+    m_watch.start();
     return true;
 }
 
@@ -52,10 +65,10 @@ void QtSoundOutput::resume() {
 }
 
 void QtSoundOutput::stop() {
-    if (!m_sink)
-        return;
-    m_stopping = true;
-    m_sink->stop();
+    m_playing = false;
+    m_watch.stop();
+    if (m_sink)
+        m_sink->stop();
 }
 
 qint64 QtSoundOutput::processedUSecs() const {
@@ -63,7 +76,35 @@ qint64 QtSoundOutput::processedUSecs() const {
 }
 
 void QtSoundOutput::onStateChanged(QAudio::State state) {
-    if (!m_stopping && m_sink && state == QAudio::StoppedState &&
-        m_sink->error() != QAudio::NoError)
-        Q_EMIT failed();
+    if (state == QAudio::IdleState)
+        m_idleSince.start();
+    else
+        m_idleSince.invalidate();
+    if (m_playing && state == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
+        lose();
+}
+
+// Suspended, the sink stands idle on purpose, and a device that goes meanwhile is found at
+// the next check after resume().
+void QtSoundOutput::checkDevice() {
+    if (!m_playing || m_sink->state() == QAudio::SuspendedState)
+        return;
+    const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
+    const bool listed =
+        std::any_of(outputs.cbegin(), outputs.cend(),
+                    [this](const QAudioDevice &d) { return d.id() == m_device.id(); });
+    if (!listed || (m_idleSince.isValid() && m_idleSince.elapsed() >= IdleIsLostMs))
+        return lose();
+    const QAudioDevice preferred = QMediaDevices::defaultAudioOutput();
+    if (!preferred.isNull() && preferred.id() != m_device.id()) {
+        m_playing = false; // told once; the player moves elsewhere
+        m_watch.stop();
+        Q_EMIT defaultDeviceChanged();
+    }
+}
+
+void QtSoundOutput::lose() {
+    m_playing = false;
+    m_watch.stop();
+    Q_EMIT deviceLost();
 }

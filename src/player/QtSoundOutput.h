@@ -3,10 +3,20 @@
 #include "player/SoundOutput.h"
 
 #include <QAudio>
+#include <QAudioDevice>
+#include <QElapsedTimer>
+#include <QTimer>
 
 class QAudioSink;
+class QMediaDevices;
 
 // The system's default sound output through Qt Multimedia, in pull mode.
+//
+// Qt does not say when a device goes: PulseAudio kills the stream of a sink that is removed
+// and Qt only prints a warning; Windows' sink goes idle and stops pulling. So while playing,
+// the output looks four times a second whether its device is still listed, whether the sink
+// has stood idle (the source never runs dry, so idle means nothing is pulled any more) and
+// whether the default device is still this one; Windows also reports changes at once.
 class QtSoundOutput final : public SoundOutput {
     Q_OBJECT
 public:
@@ -21,8 +31,14 @@ public:
 
 private:
     void onStateChanged(QAudio::State state);
+    void checkDevice();
+    void lose();
 
     int m_sampleRate;
+    QAudioDevice m_device;
     QAudioSink *m_sink = nullptr;
-    bool m_stopping = false;
+    QMediaDevices *m_devices = nullptr;
+    QTimer m_watch;
+    QElapsedTimer m_idleSince; // valid while the sink stands idle
+    bool m_playing = false;    // started, not stopped, and no loss told yet
 };

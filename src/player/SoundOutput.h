@@ -7,7 +7,8 @@
 class QIODevice;
 
 // Where the player's samples are heard: 16-bit stereo at a given rate, pulled from a
-// device. The real one is the system's sound output; tests hand in one they drive.
+// device, on the system's default sound device as it was at start(). The real one is the
+// system's sound output; tests hand in one they drive.
 class SoundOutput : public QObject {
     Q_OBJECT
 public:
@@ -22,8 +23,10 @@ public:
     virtual qint64 processedUSecs() const = 0;
 
 Q_SIGNALS:
-    // The device went away while playing.
-    void failed();
+    // The device went away, or failed, while playing: nothing more will be heard from here.
+    void deviceLost();
+    // The system's default sound device is now another one than this output plays on.
+    void defaultDeviceChanged();
 };
 
 // Makes an output for the given sample rate; the caller owns it.

@@ -31,14 +31,17 @@ QByteArray toneWith(int offset, const QByteArray &bytes) {
     return tone.replace(tone.indexOf("Xing") + offset, bytes.size(), bytes);
 }
 const auto headerless = [] { return toneWith(0, QByteArray(4, '\0')); };
-qint64 decodedFrames(const QString &path) {
+QByteArray decodedPcm(const QString &path) {
     Mp3Decoder decoder;
     qint16 buffer[2 * 512];
-    qint64 frames = 0;
+    QByteArray pcm;
     if (decoder.open(openForReading(path).file) == PlayerStatus::Ok)
         while (const qint64 n = decoder.readFrames(buffer, 512))
-            frames += n;
-    return frames;
+            pcm.append(reinterpret_cast<const char *>(buffer), n * 4);
+    return pcm;
+}
+qint64 decodedFrames(const QString &path) {
+    return decodedPcm(path).size() / 4;
 }
 
 // The scan of the file named gate.name reads through the gate: its reads (those off the test's
@@ -136,6 +139,69 @@ private slots:
         QCOMPARE(m_hand.positions.last(), m_player.Length());
         QTRY_VERIFY2(!m_hand.output(), "the output is not let go after the end");
         QCOMPARE(m_events, QStringList({"playing", "paused", "playing", "stopped", "ended"}));
+    }
+
+    // Its device gone, or another the default, playing goes on at a new output from the last
+    // sample heard, and says nothing; with no device left it stops and says so, and never ends.
+    void followsTheSoundDevice_data() {
+        QTest::addColumn<QString>("event");                           // what the output reports
+        for (const char *column : {"paused", "devices", "readsZero"}) // devices: one to go on at
+            QTest::addColumn<bool>(column);                           // readsZero: heard, after
+        QTest::addColumn<bool>("playsOn");
+        const auto row = [](const char *name, const char *event, bool paused, bool devices,
+                            bool readsZero, bool playsOn) {
+            QTest::newRow(name) << QString(event) << paused << devices << readsZero << playsOn;
+        };
+        row("device lost", "lost", false, true, false, true);
+        row("default device changed", "default", false, true, false, true);
+        row("lost while paused: Play goes on", "lost", true, true, false, true);
+        row("lost, the output reads 0 from then on", "lost", false, true, true, true);
+        row("lost, no device left", "lost", false, false, true, false);
+    }
+    void followsTheSoundDevice() {
+        QFETCH(QString, event);
+        QFETCH(bool, paused);
+        QFETCH(bool, devices);
+        QFETCH(bool, readsZero);
+        QFETCH(bool, playsOn);
+        HandPlayed hand;
+        QSignalSpy failed(&hand.player, &Mp3Player::Failed);
+        hand.player.SetVolume(32000, 32000); // the samples as decoded
+        QCOMPARE(hand.player.Open(Tone, {}), 0);
+        QCOMPARE(hand.player.Play(), 0);
+        FakeOutput *lost = hand.output();
+        lost->play(1000);
+        lost->heard = 22050; // half a second heard, the rest still in the device's buffer
+        QTRY_COMPARE(hand.positions.value(hand.positions.size() - 1), 500);
+        if (paused)
+            hand.player.Pause();
+        if (readsZero)
+            lost->heard = 0;
+        hand.devices = devices;
+        if (event == "lost")
+            Q_EMIT lost->deviceLost();
+        else
+            Q_EMIT lost->defaultDeviceChanged();
+        QVERIFY2(!lost || !lost->source, "the output left behind is still playing");
+        if (paused)
+            QCOMPARE(hand.player.Play(), 0);
+        QCOMPARE(hand.player.state(), playsOn ? PlayState::Playing : PlayState::Stopped);
+        QCOMPARE(failed.size(), playsOn ? 0 : 1);
+        if (!playsOn) {
+            QCOMPARE(failed[0], QVariantList({Tone, int(PlayerStatus::NoSoundDevice)}));
+            QCOMPARE(hand.positions.last(), 500); // what was heard stays on show
+            QCOMPARE(hand.ends, 0);
+            return;
+        }
+        FakeOutput *next = hand.output();
+        QVERIFY(next != lost);
+        next->play(100);
+        const QByteArray decoded = decodedPcm(Tone);
+        QCOMPARE(next->pulled.left(4000), decoded.mid(22050 * 4, 4000));
+        QTRY_VERIFY(hand.positions.last() > 500);
+        QVERIFY(hand.playToEnd());
+        QVERIFY(std::is_sorted(hand.positions.begin(), hand.positions.end()));
+        QCOMPARE(hand.ends, 1);
     }
 
     // After Stop or while playing, Open starts over on a fresh output and lets the old one go.
@@ -300,7 +366,7 @@ private slots:
         if (kind == "folder")
             QVERIFY(QDir(dir.path()).mkdir(name));
         else if (!bytes.isNull())
-            QVERIFY(writeFile(path, bytes));
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()) && writeFile(path, bytes));
 #ifdef Q_OS_UNIX
         if (kind == "pipe")
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);

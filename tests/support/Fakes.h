@@ -73,7 +73,7 @@ struct ScriptedDialog final : OpenDialog {
 
 // Played by hand: play() pulls that much audio (an odd number of bytes) and counts it heard.
 struct FakeOutput final : SoundOutput {
-    bool start(QIODevice *s) override { return (source = s); }
+    bool start(QIODevice *s) override { return device && (source = s); }
     void suspend() override { suspended = true; }
     void resume() override { suspended = false; }
     void stop() override { source = nullptr; }
@@ -87,10 +87,12 @@ struct FakeOutput final : SoundOutput {
         for (qsizetype i = 0; i < pcm.size() / 2; ++i)
             loudness[i % 2] += double(s[i]) * s[i];
         heard += pcm.size() / 4;
+        pulled += pcm;
     }
     QIODevice *source = nullptr;
     qint64 heard = 0, rate = 0;
-    bool suspended = false;
+    bool suspended = false, device = true; // device: there is one to start on
+    QByteArray pulled;
     double loudness[2] = {0, 0};
 };
 
@@ -118,8 +120,10 @@ struct HandPlayed {
     FakeOutput *newOutput(int rate) {
         outputs << new FakeOutput;
         outputs.last()->rate = rate;
+        outputs.last()->device = devices;
         return outputs.last();
     }
+    bool devices = true; // whether a new output finds a sound device
     QList<QPointer<FakeOutput>> outputs;
     QList<qint32> positions;
     int ends = 0;
