@@ -330,6 +330,8 @@ private slots:
             QTest::newRow(what) << QString(kind) << QString(name) << bytes << message;
         };
         row("length header", "file", "tone.mp3", tone, "");
+        const QByteArray deep = QByteArray("a folder with a long name/").repeated(11) + "tone.mp3";
+        row("path over 260 characters", "file", deep.constData(), tone, "");
         row("mono, no length header", "file", "mono.mp3", mono, "");
         row("length header blanked", "file", "headerless.mp3", headerless(), "");
         row("one frame", "file", "one-frame.mp3", mono.left(72), "");
