@@ -1,6 +1,23 @@
 #include "player/ReadOut.h"
 
+#include <QStyle>
+#include <QStyleOptionFrame>
+
 void ReadOut::showText(const QString &text) {
+    if (m_designSize <= 0)
+        m_designSize = font().pointSizeF();
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    constexpr int lineEditMargin = 2; // QLineEdit keeps this much clear inside its contents
+    const int room = style()->subElementRect(QStyle::SE_LineEditContents, &option, this).width() -
+                     textMargins().left() - textMargins().right() - 2 * lineEditMargin;
+    QFont fitting = font();
+    for (qreal size = m_designSize; size >= 5; size -= 0.5) {
+        fitting.setPointSizeF(size);
+        if (QFontMetrics(fitting).horizontalAdvance(text) <= room)
+            break;
+    }
+    setFont(fitting);
     setText(text);
     setCursorPosition(0);
 }
