@@ -52,12 +52,14 @@ void settle() {
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     installChineseFonts(app);
-    QueuedRandom random;
-    SetClock clock;
-    RecordingPlayer player;
+    FakeTime questionsAt; // noted by the random source only; the timers are the real ones
+    QueuedRandom random(questionsAt);
+    SystemClock clock;
+    FakePlayer player;
     ScriptedDialog dialog;
     auto about = makeSystemAboutServices();
-    Form1 w({&random, &clock, &player, &dialog, about.get()}, QStringLiteral(QUENZO_ASSETS_DIR));
+    Form1 w({&random, &clock, qtTimers(), &player, &dialog, about.get()},
+            QStringLiteral(QUENZO_ASSETS_DIR));
     w.show();
     if (!QTest::qWaitForWindowExposed(&w))
         return 1;

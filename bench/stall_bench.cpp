@@ -10,8 +10,8 @@
 #include "drill/RandomSource.h"
 #include "player/Mp3Player.h"
 #include "player/OpenDialog.h"
-#include "player/PlayerPanel.h"
 #include "player/RealPlayer.h"
+#include "support/Fakes.h"
 #include "timing/Clock.h"
 
 #include <QApplication>
@@ -54,11 +54,11 @@ int main(int argc, char *argv[]) {
     ChosenFile dialog;
     dialog.path = QString::fromLocal8Bit(argv[1]);
     auto about = makeSystemAboutServices();
-    Form1 w({&random, &clock, player.get(), &dialog, about.get()},
+    Form1 w({&random, &clock, qtTimers(), player.get(), &dialog, about.get()},
             QStringLiteral(QUENZO_ASSETS_DIR));
     // A failure ends the run instead of waiting in a modal box.
-    QStringList messages;
-    w.findChild<PlayerPanel *>()->setShowMessage([&](const QString &text) { messages << text; });
+    MessageBoxes boxes;
+    const QStringList &messages = boxes.texts;
     w.show();
     if (!QTest::qWaitForWindowExposed(&w))
         return 1;

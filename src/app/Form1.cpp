@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleFactory>
 
@@ -34,8 +35,8 @@ Form1::Form1(std::unique_ptr<Owned> owned, QWidget *parent)
     : QWidget(parent)
     , m_owned(std::move(owned)) {
     m_owned->openDialog = makeFileOpenDialog(this);
-    build({&m_owned->random, &m_owned->clock, m_owned->player.get(), m_owned->openDialog.get(),
-           m_owned->about.get()},
+    build({&m_owned->random, &m_owned->clock, qtTimers(), m_owned->player.get(),
+           m_owned->openDialog.get(), m_owned->about.get()},
           QCoreApplication::applicationDirPath());
 }
 
@@ -77,14 +78,24 @@ void showFaceColoursFlat(QWidget *window) {
             button->setStyle(flat);
 }
 
+// A child who clicks a key of the keypad, 清除, a level or any other button and then types
+// goes on typing the answer: clicks leave the keyboard focus where it was, Tab still reaches
+// every control.
+void keepTypingFocusOnClicks(QWidget *window) {
+    for (QWidget *control : window->findChildren<QWidget *>())
+        if ((qobject_cast<QAbstractButton *>(control) || qobject_cast<QScrollBar *>(control)) &&
+            control->focusPolicy() == Qt::StrongFocus)
+            control->setFocusPolicy(Qt::TabFocus);
+}
+
 // Tab enters an option group at its selected button, as in any option group; the arrow
 // keys then move the selection, which Qt's radio buttons do themselves.
 void tabIntoSelectedOption(QButtonGroup *group) {
     const auto update = [group] {
         const bool anySelected = group->checkedButton() != nullptr;
         for (QAbstractButton *option : group->buttons())
-            option->setFocusPolicy(!anySelected || option->isChecked() ? Qt::StrongFocus
-                                                                       : Qt::ClickFocus);
+            option->setFocusPolicy(!anySelected || option->isChecked() ? Qt::TabFocus
+                                                                       : Qt::NoFocus);
     };
     QObject::connect(group, &QButtonGroup::buttonToggled, group, update);
     update();
@@ -115,19 +126,22 @@ void Form1::build(const Form1Services &services, const QString &pictureDir) {
     m_ui->Option1->setId(m_ui->Option1_0, 0);
     m_ui->Option1->setId(m_ui->Option1_1, 1);
     m_ui->Option1->setId(m_ui->Option1_2, 2);
+    keepTypingFocusOnClicks(this);
     tabIntoSelectedOption(m_ui->Option1);
 
     // Design-time timers; the load step disables both before either can tick.
-    m_timer1.setObjectName(QStringLiteral("Timer1"));
-    m_timer1.setInterval(6000);
-    m_timer2.setObjectName(QStringLiteral("Timer2"));
-    m_timer2.setInterval(200);
+    m_timer1 = services.timers(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(6000);
+    m_timer2 = services.timers(this);
+    m_timer2->setObjectName(QStringLiteral("Timer2"));
+    m_timer2->setInterval(200);
 
     auto *drill = new Drill({m_ui->Text1, m_ui->Text2, m_ui->Text4, m_ui->Text5, m_ui->Picture1,
                              m_ui->Command3, m_ui->Command6},
-                            m_state, *services.random, pictureDir, this);
-    new TimedTests({m_ui->Command4, m_ui->Command5, m_ui->Option1, &m_timer1, &m_timer2,
-                    m_ui->Text3, m_ui->Text4, m_ui->Text5},
+                            m_state, *services.random, pictureDir, services.timers, this);
+    new TimedTests({m_ui->Command4, m_ui->Command5, m_ui->Option1, m_timer1, m_timer2, m_ui->Text3,
+                    m_ui->Text4, m_ui->Text5},
                    m_state, *drill, *services.clock, this);
     new PlayerPanel({m_ui->Mp3Play1, m_ui->Command8, m_ui->Command9, m_ui->Command10,
                      m_ui->Command11, m_ui->Command12, m_ui->Text6, m_ui->Text7, m_ui->HScroll1,
@@ -142,8 +156,8 @@ void Form1::build(const Form1Services &services, const QString &pictureDir) {
 
 void Form1::load() {
     m_services.random->seed(quint64(QDateTime::currentMSecsSinceEpoch()));
-    m_timer1.stop();
-    m_timer2.stop();
+    m_timer1->stop();
+    m_timer2->stop();
     m_ui->Option1_0->setChecked(true); // the level handler sets the pace
     m_state.LoopPlayback = 0;
     m_ui->Text1->setFocus();

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "drill/PracticeState.h"
+#include "drill/Timer.h"
 
-#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -21,6 +21,7 @@ class RandomSource;
 struct Form1Services {
     RandomSource *random = nullptr;
     Clock *clock = nullptr;
+    TimerFactory timers;
     Mp3Player *player = nullptr;
     OpenDialog *openDialog = nullptr;
     AboutServices *about = nullptr;
@@ -39,8 +40,8 @@ public:
 
     Ui::Form1 &ui() { return *m_ui; }
     PracticeState &state() { return m_state; }
-    QTimer &Timer1() { return m_timer1; }
-    QTimer &Timer2() { return m_timer2; }
+    Timer &Timer1() { return *m_timer1; }
+    Timer &Timer2() { return *m_timer2; }
 
 private:
     struct Owned;
@@ -52,7 +53,7 @@ private:
     std::unique_ptr<Owned> m_owned; // real services, when the window made them
     std::unique_ptr<Ui::Form1> m_ui;
     PracticeState m_state;
-    QTimer m_timer1;
-    QTimer m_timer2;
+    Timer *m_timer1 = nullptr;
+    Timer *m_timer2 = nullptr;
     Form1Services m_services;
 };

@@ -4,11 +4,9 @@
 #include "drill/Question.h"
 
 #include <QButtonGroup>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 // How long the right-answer picture stays before a free test moves on.
@@ -16,12 +14,18 @@ constexpr int pauseMs = 600;
 } // namespace
 
 Drill::Drill(const DrillWidgets &widgets, PracticeState &state, RandomSource &random,
-             const QString &pictureDir, QObject *parent)
+             const QString &pictureDir, const TimerFactory &timers, QObject *parent)
     : QObject(parent)
     , m_ui(widgets)
     , m_state(state)
     , m_random(random)
-    , m_pictureDir(pictureDir) {
+    , m_pictureDir(pictureDir)
+    , m_pause(timers(this)) {
+    // Whatever happens in the pause (more answers, the free test stopped), the answer's next
+    // question still comes. The timer is the drill's, so closing the window takes it away.
+    m_pause->setSingleShot(true);
+    m_pause->setInterval(pauseMs);
+    connect(m_pause, &Timer::timeout, this, &Drill::NextQuestion);
     // textChanged, not textEdited: the keypad, Clear and new questions set the text from
     // code and rely on the same handler.
     connect(m_ui.Text2, &QLineEdit::textChanged, this, &Drill::onAnswerChanged);
@@ -88,34 +92,13 @@ void Drill::answeredRight() {
     ++m_state.CorrectCount;
     m_ui.Text5->setText(countText(m_state.CorrectCount));
     if (m_state.FreeTestRunning)
-        pauseThenNextQuestion();
+        m_pause->start();
 }
 
 void Drill::answeredWrong() {
     showPicture(Feedback::Wrong);
     m_ui.Text2->setCursorPosition(int(m_ui.Text2->text().size()));
     m_ui.Text2->setFocus();
-}
-
-// The window stays live during the pause; whatever happens in it (more answers, the
-// free test stopped), this answer's next question still comes. The timer is the drill's
-// child, so closing the window during the pause takes it away unfired.
-void Drill::pauseThenNextQuestion() {
-    auto *pause = new QTimer(this);
-    pause->setSingleShot(true);
-    pause->setTimerType(Qt::PreciseTimer);
-    QElapsedTimer sinceRight;
-    sinceRight.start();
-    connect(pause, &QTimer::timeout, this, [this, pause, sinceRight] {
-        // Timers promise no exact wake-up; never cut the pause short.
-        if (const qint64 left = pauseMs - sinceRight.elapsed(); left > 0) {
-            pause->start(int(left));
-            return;
-        }
-        pause->deleteLater();
-        NextQuestion();
-    });
-    pause->start(pauseMs);
 }
 
 void Drill::onKeypad(int digit) {

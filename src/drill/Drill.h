@@ -3,6 +3,7 @@
 #include "drill/FeedbackPicture.h"
 #include "drill/PracticeState.h"
 #include "drill/RandomSource.h"
+#include "drill/Timer.h"
 
 #include <QObject>
 #include <QString>
@@ -29,9 +30,10 @@ struct DrillWidgets {
 class Drill : public QObject {
     Q_OBJECT
 public:
-    // pictureDir is where "dui.bmp" and "cuo.bmp" are looked for (the program's own folder).
+    // pictureDir is where "dui.bmp" and "cuo.bmp" are looked for (the program's own folder);
+    // the pause of a free test after a right answer runs on a timer made by timers.
     Drill(const DrillWidgets &widgets, PracticeState &state, RandomSource &random,
-          const QString &pictureDir, QObject *parent = nullptr);
+          const QString &pictureDir, const TimerFactory &timers, QObject *parent = nullptr);
 
     void NextQuestion();
     // While a paced or free test runs, a question adds at most one to the count however
@@ -42,7 +44,6 @@ private:
     void CheckAnswer();
     void answeredRight();
     void answeredWrong();
-    void pauseThenNextQuestion();
     void onKeypad(int digit);
     void onClear();
     void onAnswerChanged(const QString &text);
@@ -53,6 +54,7 @@ private:
     PracticeState &m_state;
     RandomSource &m_random;
     QString m_pictureDir;
+    Timer *m_pause;
     bool m_testRunning = false;
     bool m_questionCounted = false; // the question on show has added to the count
 };

@@ -32,9 +32,6 @@ PlayerPanel::PlayerPanel(const PlayerWidgets &widgets, qint16 &loopPlayback, Mp3
     , m_loopPlayback(loopPlayback)
     , m_player(player)
     , m_dialog(dialog) {
-    m_showMessage = [window = m_ui.Command9->window()](const QString &text) {
-        QMessageBox::warning(window, QStringLiteral("播放mp3"), text);
-    };
     connect(m_ui.Command8, &QPushButton::clicked, this, &PlayerPanel::onOpenClicked);
     connect(m_ui.Command9, &QPushButton::clicked, this, &PlayerPanel::onPlayClicked);
     connect(m_ui.Command10, &QPushButton::clicked, this, &PlayerPanel::onPauseClicked);
@@ -121,7 +118,8 @@ void PlayerPanel::showFace(PlayState state) {
 }
 
 void PlayerPanel::reportFailure(const QString &path, int status) {
-    m_showMessage(playerStatusMessage(status, path));
+    QMessageBox::warning(m_ui.Command9->window(), QStringLiteral("播放mp3"),
+                         playerStatusMessage(status, path));
 }
 
 void PlayerPanel::readBackVolume(QScrollBar *slider, qint32 volume) {

@@ -4,8 +4,6 @@
 
 #include <QObject>
 
-#include <functional>
-
 class OpenDialog;
 class QLabel;
 class QPushButton;
@@ -31,14 +29,9 @@ struct PlayerWidgets {
 class PlayerPanel : public QObject {
     Q_OBJECT
 public:
-    using ShowMessage = std::function<void(const QString &text)>;
-
     // loopPlayback is the window's loop switch (0 off, -1 on), shared with nothing else.
     PlayerPanel(const PlayerWidgets &widgets, qint16 &loopPlayback, Mp3Player &player,
                 OpenDialog &dialog, QObject *parent = nullptr);
-
-    // Where failures are told to the user; a warning box over the window by default.
-    void setShowMessage(ShowMessage show) { m_showMessage = std::move(show); }
 
 private:
     void onOpenClicked();
@@ -59,5 +52,4 @@ private:
     qint16 &m_loopPlayback;
     Mp3Player &m_player;
     OpenDialog &m_dialog;
-    ShowMessage m_showMessage;
 };

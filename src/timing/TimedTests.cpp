@@ -6,7 +6,6 @@
 #include <QButtonGroup>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 const QString kPacedCaption = QStringLiteral("匀速测试");
@@ -21,14 +20,11 @@ TimedTests::TimedTests(const TimingWidgets &widgets, PracticeState &state, Drill
     , m_state(state)
     , m_drill(drill)
     , m_clock(clock) {
-    // A coarse timer may tick up to 5% early; at 2.5 s a question must stay 2.5 s.
-    m_ui.Timer1->setTimerType(Qt::PreciseTimer);
-
     connect(m_ui.Option1, &QButtonGroup::idToggled, this, &TimedTests::onLevelToggled);
     connect(m_ui.Command4, &QPushButton::clicked, this, &TimedTests::onPacedClicked);
     connect(m_ui.Command5, &QPushButton::clicked, this, &TimedTests::onFreeClicked);
-    connect(m_ui.Timer1, &QTimer::timeout, this, &TimedTests::onPaceTick);
-    connect(m_ui.Timer2, &QTimer::timeout, this, &TimedTests::onClockTick);
+    connect(m_ui.Timer1, &Timer::timeout, this, &TimedTests::onPaceTick);
+    connect(m_ui.Timer2, &Timer::timeout, this, &TimedTests::onClockTick);
 }
 
 // Setting the interval of a running timer restarts its countdown: a level chosen during a

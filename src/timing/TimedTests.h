@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drill/PracticeState.h"
+#include "drill/Timer.h"
 #include "timing/Clock.h"
 
 #include <QObject>
@@ -9,14 +10,13 @@ class Drill;
 class QButtonGroup;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 
 struct TimingWidgets {
     QPushButton *Command4 = nullptr; // paced test
     QPushButton *Command5 = nullptr; // free test
     QButtonGroup *Option1 = nullptr; // level, ids 0 to 2
-    QTimer *Timer1 = nullptr;        // pace
-    QTimer *Timer2 = nullptr;        // clock
+    Timer *Timer1 = nullptr;         // pace
+    Timer *Timer2 = nullptr;         // clock
     QLineEdit *Text3 = nullptr;      // rate
     QLineEdit *Text4 = nullptr;      // clock display
     QLineEdit *Text5 = nullptr;      // count

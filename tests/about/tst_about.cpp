@@ -99,14 +99,14 @@ private slots:
         for (const char *column : {"path", "msinfo"})
             QTest::addColumn<QString>(column);
         QTest::addColumn<QStringList>("programs");
-        QTest::addColumn<bool>("throws"); // starting a program throws
         QTest::addColumn<QString>("started");
-        QTest::addColumn<int>("tries"); // to start a program: never a folder or nothing found
+        QTest::addColumn<int>("tries");   // to start a program: never a folder or nothing found
+        QTest::addColumn<bool>("throws"); // starting a program throws
         const auto row = [](const char *name, const char *path, const char *msinfo,
                             const QStringList &programs, const char *started, int tries,
                             bool throws = false) {
-            QTest::newRow(name) << QString(path) << QString(msinfo) << programs << throws
-                                << QString(started) << tries;
+            QTest::newRow(name) << QString(path) << QString(msinfo) << programs << QString(started)
+                                << tries << throws;
         };
         row("first value, a hidden file: not looked up", "%1/.s.exe", "", {".s.exe"}, ".s.exe", 1);
         row("first value wins", "%1/.s.exe", "%1", {".s.exe", "MSINFO32.EXE"}, ".s.exe", 1);
@@ -148,6 +148,30 @@ private slots:
         QCOMPARE(services.texts,
                  started.isEmpty() ? QStringList("此时系统信息不可用") : QStringList());
         QCOMPARE(services.captions, started.isEmpty() ? QStringList("Tovi") : QStringList());
+    }
+
+    // Windows' own registry under HKEY_LOCAL_MACHINE, written with reg.exe as an installer would:
+    // a string in the ANSI code page (936 on Chinese Windows) read back whole, and the tool's
+    // path, from which 系统信息 starts a real program.
+    void systemRegistry() {
+        if (!OnWindows || qEnvironmentVariableIsEmpty("QUENZO_PRIVATE_WINE_PREFIX"))
+            QSKIP("Writes Windows' registry: only in the Wine prefix of scripts/test-windows");
+        QTemporaryDir dir;
+        const QString tool = QDir::toNativeSeparators(dir.filePath("工具.exe"));
+        QVERIFY(QFile::copy(QUENZO_STARTED_PROGRAM, tool));
+        const QString key = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+        QCOMPARE(QProcess::execute("reg", {"add", "HKLM\\" + key, "/v", "PATH", "/d", tool, "/f"}),
+                 0);
+        const auto remove = qScopeGuard([&] {
+            QProcess::execute("reg", {"delete", "HKLM\\" + key, "/f"});
+        });
+        QString read;
+        QVERIFY(GetKeyValue(*makeSystemRegistry(), Reg::LocalMachine, key, "PATH", read));
+        QCOMPARE(read, tool);
+        Services services;
+        StartSysInfo(*services.about, nullptr);
+        QTRY_VERIFY2(QFile::exists(tool + ".started"), "not started");
+        QCOMPARE(services.texts, QStringList());
     }
 
     // A new dialog a click, its texts afresh; Enter presses the focused button, Esc closes it.

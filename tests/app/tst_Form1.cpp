@@ -1,40 +1,81 @@
-// The window as a whole: start-up, fonts, Qt's own texts.
+// The window as a whole: its first state, its tab order, its fonts, Qt's own texts, About.
 #include "app/AppSetup.h"
 #include "support/Fakes.h"
 
-#include <QtWidgets>
-
 class tst_Form1 : public QObject {
     Q_OBJECT
+    std::unique_ptr<TestWindow> w;
+
 private slots:
     void initTestCase() {
         installChineseFonts(*qApp);
         installQtTranslations(*qApp);
     }
+    void init() {
+        w = std::make_unique<TestWindow>();
+        QVERIFY(w->shown);
+    }
+    void cleanup() { w.reset(); }
 
-    // The first state, before anything is done.
+    // Before anything is done, and while time passes with nothing done.
     void startUp() {
-        TestWindow w;
-        QVERIFY(w.ui().Option1_0->isChecked());
-        QCOMPARE(w.window().Timer1().interval(), 5000); // the first level's pace
-        QVERIFY(!w.window().Timer1().isActive());
-        QVERIFY(!w.window().Timer2().isActive());
-        QCOMPARE(w.window().Timer2().interval(), 200); // the clock's tick: not a busy loop
-        QCOMPARE(QApplication::focusWidget(), w.ui().Text1);
-        QCOMPARE(w.window().state().LoopPlayback, 0);
-        QCOMPARE(w.player.calls, QStringList()); // no volume sent
+        w->time.advance(10000);
+        QCOMPARE(w->random.drawn, 0);
+        QCOMPARE(w->focus(), w->ui().Text1);
+        QVERIFY(w->button(w->ui().Frame2, "初级")->isChecked());
+        for (QLineEdit *box : w->window().findChildren<QLineEdit *>())
+            QVERIFY2(box->text().isEmpty(), qPrintable(box->objectName()));
+        QCOMPARE(pictureSeen(w->ui().Picture1), "none");
+        QCOMPARE(w->ui().HScroll1->value(), 10);
+        QCOMPARE(w->ui().HScroll2->value(), 10);
+        QCOMPARE(w->player.heard, QString()); // no volume sent
+        QCOMPARE(w->runningTest(), "none");
     }
 
-    // Each design font reaches its Debian family (under Wine too, which lends the host's fonts).
-    void fontsFindTheirFamilies() {
-        TestWindow w;
-        QCOMPARE(QFontInfo(w.ui().Text1->font()).family(), "AR PL UMing CN");       // 宋体
-        QCOMPARE(QFontInfo(w.ui().Command4->font()).family(), "WenQuanYi Zen Hei"); // 黑体
-        QCOMPARE(QFontInfo(w.ui().Command3_9->font()).family(), "AR PL UKai CN");   // 楷体_GB2312
+    // Tab from the question box: every control that takes the focus, in the form's order, the
+    // level group entered at its selected level; the arrow keys then choose another level.
+    void tabOrder() {
+        QStringList order{w->focus()->objectName()};
+        for (int i = 0; i < 40 && (order.size() == 1 || order.last() != order.first()); ++i) {
+            QTest::keyClick(w->focus(), Qt::Key_Tab);
+            order << w->focus()->objectName();
+        }
+        QCOMPARE(order.join(' '),
+                 "Text1 Text2 Command3_0 Command3_1 Command3_2 Command3_3 Command3_4 Command3_5 "
+                 "Command3_6 Command3_7 Command3_8 Command3_9 Option1_0 Text4 Text5 Command8 "
+                 "Mp3Play1 Command7 Command6 Command5 Command4 Text6 Text7 Command12 Command11 "
+                 "Command10 Command9 HScroll1 HScroll2 Command2 Picture1 Text3 Text1");
+        w->ui().Option1_0->setFocus();
+        QTest::keyClick(w->focus(), Qt::Key_Down);
+        QVERIFY(w->button(w->ui().Frame2, "中级")->isChecked());
     }
 
-    void qtsOwnButtonsSpeakChinese() {
+    // No caption shows empty boxes: each character is in the font its control is drawn in; and
+    // the design's three faces (宋体, 黑体, 楷体) are three faces on the screen too.
+    void captionsHaveTheirCharacters() {
+        for (QWidget *control : w->window().findChildren<QWidget *>()) {
+            QString text;
+            if (auto *button = qobject_cast<QAbstractButton *>(control))
+                text = button->text();
+            else if (auto *label = qobject_cast<QLabel *>(control))
+                text = label->text();
+            else if (auto *frame = qobject_cast<QGroupBox *>(control))
+                text = frame->title();
+            for (const QChar c : text)
+                QVERIFY2(QRawFont::fromFont(control->font()).supportsCharacter(c),
+                         qPrintable(control->objectName() + ": " + c));
+        }
+        const QSet<QString> faces{QFontInfo(w->ui().Text1->font()).family(),
+                                  QFontInfo(w->ui().Command4->font()).family(),
+                                  QFontInfo(w->ui().Command3_9->font()).family()};
+        QCOMPARE(faces.size(), 3);
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "取消");
+    }
+
+    void aboutFromTheWindow() {
+        QCOMPARE(w->run("about"), QString());
+        QCOMPARE(w->aboutSeen.mid(0, 3), QStringList({"关于 Tovi", "Tovi", "版本 1.0.0"}));
+        QVERIFY(!w->aboutSeen.value(3).isEmpty() && !w->aboutSeen.value(4).isEmpty());
     }
 };
 

@@ -25,7 +25,7 @@ class tst_SoundDevices : public QObject {
     }
     // Whether the window goes on as it is for a second and a half: no message, no new start.
     bool staysStopped() {
-        return !QTest::qWaitFor([this] { return face() != "停止" || m_w->messages.size() > 1; },
+        return !QTest::qWaitFor([this] { return face() != "停止" || m_w->messages().size() > 1; },
                                 1500);
     }
 
@@ -54,7 +54,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(firstSound(m_server.heard["headphones"]) >= 0, 5000);
         QTRY_VERIFY(shownSeconds() >= before + 2);
         QCOMPARE(face(), "正在播放");
-        QCOMPARE(m_w->messages, QStringList());
+        QCOMPARE(m_w->messages(), QStringList());
     }
 
     void stopsAndSaysSoWhenNoDeviceIsLeft() {
@@ -62,7 +62,7 @@ private slots:
         const int before = shownSeconds();
         QVERIFY(m_server.removeSink("headphones"));
         QTRY_COMPARE(face(), "停止");
-        QCOMPARE(m_w->messages, QStringList("无法播放：没有找到声音设备。"));
+        QCOMPARE(m_w->messages(), QStringList("无法播放：没有找到声音设备。"));
         const int kept = shownSeconds();
         QCOMPARE_GE(kept, before); // what was heard, not the start again
         QVERIFY(staysStopped());
@@ -72,14 +72,14 @@ private slots:
 
     void playsAgainWhenADeviceComesBack() {
         QTest::mouseClick(m_w->ui().Command9, Qt::LeftButton);
-        QCOMPARE(m_w->messages, QStringList("无法播放：没有找到声音设备。"));
+        QCOMPARE(m_w->messages(), QStringList("无法播放：没有找到声音设备。"));
         QVERIFY(m_server.addSink("usb"));
         QTRY_VERIFY(!QMediaDevices::audioOutputs().isEmpty()); // Qt has seen it
         QVERIFY(m_server.record("usb"));
         QVERIFY(play());
         QCOMPARE(face(), "正在播放");
         QTRY_VERIFY(firstSound(m_server.heard["usb"]) >= 0);
-        QCOMPARE(m_w->messages.size(), 1);
+        QCOMPARE(m_w->messages().size(), 1);
     }
 
     void stopsAndSaysSoWhenTheSoundServerEnds() {
@@ -87,7 +87,7 @@ private slots:
         const int before = shownSeconds();
         m_server.stop();
         QTRY_COMPARE(face(), "停止");
-        QCOMPARE(m_w->messages, QStringList("无法播放：没有找到声音设备。"));
+        QCOMPARE(m_w->messages(), QStringList("无法播放：没有找到声音设备。"));
         QCOMPARE_GE(shownSeconds(), before);
         QVERIFY(staysStopped());
         QCOMPARE(m_ends, 0);

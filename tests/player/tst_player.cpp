@@ -1,15 +1,36 @@
-// The panel's arithmetic, and the panel on the whole window over a recording player.
+// The panel's arithmetic, and the panel on the whole window over a fake component.
 #include "app/AppSetup.h"
+#include "player/FileOpenDialog.h"
 #include "player/PlayerRules.h"
 #include "support/Fakes.h"
 
-#include <QtWidgets>
+namespace {
+// The colour most of the control is drawn in.
+QColor drawnColour(QWidget *control) {
+    const QImage image = control->grab().toImage();
+    QHash<QRgb, int> count;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++count[image.pixel(x, y)];
+    return QColor(std::max_element(count.cbegin(), count.cend()).key());
+}
+} // namespace
 
 class tst_player : public QObject {
     Q_OBJECT
+    std::unique_ptr<TestWindow> w;
 
 private slots:
-    void initTestCase() { installChineseFonts(*qApp); } // the read-outs' real widths
+    void initTestCase() {
+        installChineseFonts(*qApp); // the read-outs' real widths
+        installQtTranslations(*qApp);
+    }
+    void init() {
+        w = std::make_unique<TestWindow>();
+        QVERIFY(w->shown);
+        w->dialog.fileName = "a.mp3";
+    }
+    void cleanup() { w.reset(); }
 
     // Halves to even before dividing, never truncated; nothing for what 32 bits cannot hold.
     void minutesAndSeconds() {
@@ -37,65 +58,99 @@ private slots:
             QCOMPARE(volumeToSlider(volume), slider);
     }
 
-    // What is done on the panel, and what reaches the component, the loop switch, the read-outs
-    // and the message. The component reports 185 s, volumes and a range of 1000 unless a row
-    // says otherwise; the dialog holds a.mp3.
+    // What is done on the panel, then what is heard (the file playing, each channel's volume)
+    // and seen: the face, the loop switch, the sliders, the read-outs, the message. The
+    // component reports 3分5秒, volumes of 1000 and a range of 1000 unless a row says otherwise;
+    // the dialog holds a.mp3.
     void panel_data() {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<int>("loop");
-        for (const char *column : {"length", "position", "message"})
+        for (const char *column : {"steps", "playing", "volumes", "face", "loop", "sliders",
+                                   "length", "position", "message"})
             QTest::addColumn<QString>(column);
-        const auto row = [](const char *name, const char *steps, const QStringList &calls, int loop,
-                            const char *length, const char *position, const char *message = "") {
-            QTest::newRow(name) << QString(steps) << calls << loop << QString(length)
-                                << QString(position) << QString(message);
+        const auto row = [](const char *name, const char *steps, const char *playing,
+                            const char *volumes, const char *face, const char *loop,
+                            const char *sliders, const char *length, const char *position,
+                            const char *message = "") {
+            QTest::newRow(name) << QString(steps) << QString(playing) << QString(volumes)
+                                << QString(face) << QString(loop) << QString(sliders)
+                                << QString(length) << QString(position) << QString(message);
         };
-        const QStringList played{"Open a.mp3", "Play", "LeftVolume", "RightVolume", "Length"};
-        row("play: each volume read back before the next",
-            "left reads 6000, right reads 40000, play",
-            {"Open a.mp3", "Play", "LeftVolume", "SetVolume 6000 1000", "RightVolume",
-             "SetVolume 6000 32000", "Length"},
-            0, "3分5秒", "");
-        row("no sound device", "no sound device, play", {"Open a.mp3", "Play"}, 0, "", "",
+        row("play: the volumes read back", "left reads 6000, right reads 40000, play", "a.mp3",
+            "6000 32000", "正在播放", "grey", "60 320", "3分5秒", "");
+        row("no sound device", "no sound device, play", "", "", "停止", "grey", "10 10", "", "",
             "无法播放：没有找到声音设备。");
-        row("file missing", "file missing, play", {"Open a.mp3"}, 0, "", "",
+        row("file missing", "file missing, play", "", "", "停止", "grey", "10 10", "", "",
             "无法播放“a.mp3”：文件不存在。");
-        row("open asks the dialog only", "open", {}, 0, "", "");
-        row("an end without looping does nothing", "play, pause, track ends",
-            played + QStringList("Pause"), 0, "3分5秒", "");
-        row("looping: the end plays the file chosen now", "loop, choose b.mp3, track ends",
-            {"Open b.mp3", "Play", "LeftVolume", "RightVolume", "Length"}, -1, "3分5秒", "");
-        row("two loop clicks", "loop, loop", {}, 0, "", "");
-        row("stop switches looping off first", "loop, stop", {"Stop"}, 0, "", "");
-        row("position at the start, a second ahead", "position 0", {"PositionRange", "Length"}, 0,
+        row("open asks the dialog only", "open", "", "", "停止", "grey", "10 10", "", "");
+        row("pause, then an end without looping", "play, pause, track ends", "a.mp3", "", "暂停",
+            "grey", "10 10", "3分5秒", "");
+        row("looping: the end plays the file chosen now", "loop, play, choose b.mp3, track ends",
+            "b.mp3", "", "正在播放", "red", "10 10", "3分5秒", "");
+        row("two loop clicks", "loop, loop", "", "", "停止", "grey", "10 10", "", "");
+        row("stop switches looping off first", "loop, play, stop", "a.mp3", "", "停止", "grey",
+            "10 10", "3分5秒", "");
+        row("position at the start, a second ahead", "position 0", "", "", "停止", "grey", "10 10",
             "", "0分1秒");
-        row("position at the end", "position 1000", {"PositionRange", "Length"}, 0, "", "3分6秒");
-        row("position with a range of 0", "range 0, position 500", {"PositionRange", "Length"}, 0,
+        row("position at the end", "position 1000", "", "", "停止", "grey", "10 10", "", "3分6秒");
+        row("position with a range of 0", "range 0, position 500", "", "", "停止", "grey", "10 10",
             "", "");
-        row("either slider sends both", "right slider 25, left slider 320",
-            {"SetVolume 1000 2500", "SetVolume 32000 2500"}, 0, "", "");
-        row("the exact length once read through", "length 41:05, file checked", {"Length"}, 0,
-            "41分5秒", "");
-        row("a broken file told", "file broken", {}, 0, "", "",
-            "无法播放“a.mp3”：文件不完整或已损坏。");
+        row("either slider sends both", "right slider 25, left slider 320", "", "32000 2500",
+            "停止", "grey", "320 25", "", "");
+        row("the exact length once read through", "play, length 41:05, file checked", "a.mp3", "",
+            "正在播放", "grey", "10 10", "41分5秒", "");
+        row("a broken file told", "play, file broken", "a.mp3", "", "正在播放", "grey", "10 10",
+            "3分5秒", "", "无法播放“a.mp3”：文件不完整或已损坏。");
+        row("the sound device gone", "loop, play, sound fails", "a.mp3", "", "停止", "red", "10 10",
+            "3分5秒", "", "无法播放：没有找到声音设备。");
+        row("long times wholly shown", "length 305:25, play, position 1000", "a.mp3", "",
+            "正在播放", "grey", "10 10", "305分25秒", "305分26秒");
     }
     void panel() {
         QFETCH(QString, steps);
-        TestWindow w;
-        w.dialog.fileName = "a.mp3";
-        QCOMPARE(w.run(steps), QString());
-        QTEST(w.player.calls, "calls");
-        QTEST(int(w.window().state().LoopPlayback), "loop");
-        QCOMPARE(
-            w.ui().Command12->palette().button().color(), // the loop switch's face: red when on
-            w.window().state().LoopPlayback ? QColor(255, 0, 0) : QColor(224, 224, 224));
-        QTEST(w.ui().Text6->text(), "length");
-        QTEST(w.ui().Text7->text(), "position");
-        QTEST(w.messages.value(0), "message");
-        if (steps == "open")
-            QCOMPARE(w.dialog.filter, "mp3_files(*.mp3)");
-        QCOMPARE(w.dialog.shown, steps == "open" ? 1 : 0);
+        const QImage stopped = w->ui().Mp3Play1->grab().toImage();
+        QCOMPARE(w->run(steps), QString());
+        QTEST(w->player.playing, "playing");
+        QTEST(w->player.heard, "volumes");
+        QTEST(w->ui().Mp3Play1->accessibleName().section("：", 1), "face");
+        QFETCH(QString, face);
+        QCOMPARE(w->ui().Mp3Play1->grab().toImage() != stopped, face != "停止");
+        const QColor loop = drawnColour(w->ui().Command12);
+        const QString loopSeen = loop == QColor(255, 0, 0)       ? "red"
+                                 : loop == QColor(224, 224, 224) ? "grey"
+                                                                 : loop.name();
+        QTEST(loopSeen, "loop");
+        QTEST(QString("%1 %2").arg(w->ui().HScroll1->value()).arg(w->ui().HScroll2->value()),
+              "sliders");
+        QTEST(w->ui().Text6->text(), "length");
+        QTEST(w->ui().Text7->text(), "position");
+        QTEST(w->messages().join('\n'), "message");
+        for (QLineEdit *box : {w->ui().Text6, w->ui().Text7}) { // its end and start both in view
+            box->end(false);
+            box->grab();
+            QVERIFY2(box->cursorPositionAt({4, box->height() / 2}) == 0, qPrintable(box->text()));
+        }
+        QCOMPARE(w->dialog.shown, steps == "open" ? 1 : 0);
+        QCOMPARE(w->dialog.filter, steps == "open" ? "mp3_files(*.mp3)" : "");
+    }
+
+    // The real open dialog, in Chinese: a file chosen, then 打开 again and 取消.
+    void openThenCancelKeepsTheFileChosen() {
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath("歌.mp3"), "x"));
+        FileOpenDialog dialog(&w->window());
+        QString cancel;
+        w->whenModal([&](QWidget *shown) {
+            qobject_cast<QFileDialog *>(shown)->selectFile(dir.filePath("歌.mp3"));
+            QMetaObject::invokeMethod(qobject_cast<QDialog *>(shown), &QDialog::accept);
+        });
+        dialog.ShowOpen();
+        w->whenModal([&](QWidget *shown) {
+            for (QPushButton *button : shown->findChildren<QPushButton *>())
+                cancel += button->text();
+            QTest::keyClick(shown, Qt::Key_Escape);
+        });
+        dialog.ShowOpen();
+        QCOMPARE(dialog.FileName(), dir.filePath("歌.mp3"));
+        QVERIFY2(cancel.contains("取消"), qPrintable(cancel));
     }
 };
 

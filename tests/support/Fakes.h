@@ -6,61 +6,113 @@
 #include "drill/Drill.h"
 #include "player/Mp3Play.h"
 #include "player/OpenDialog.h"
-#include "player/PlayerPanel.h"
 #include "player/PlayerStatus.h"
 #include "timing/Clock.h"
 #include "ui_Form1.h"
 
 #include <QtTest>
+#include <QtWidgets>
+
+// Time that passes only when a test says so: the wall clock (to the second) and the timers.
+struct FakeTime final : Clock {
+    struct FakeTimer final : Timer {
+        FakeTimer(FakeTime &time, QObject *parent)
+            : Timer(parent)
+            , time(time) {}
+        void start() override { due = time.ms + ms; }
+        void stop() override { due = -1; }
+        bool isActive() const override { return due >= 0; }
+        void setInterval(int interval) override {
+            ms = interval;
+            if (isActive())
+                start();
+        }
+        int interval() const override { return ms; }
+        void setSingleShot(bool s) override { single = s; }
+        FakeTime &time;
+        qint64 due = -1;
+        int ms = 0;
+        bool single = false;
+    };
+
+    QDateTime now() const override { return start.addSecs(ms / 1000); }
+    TimerFactory timers() {
+        return [this](QObject *parent) { return all.emplaceBack(new FakeTimer(*this, parent)); };
+    }
+    // Lets ms pass, each timer ticking when it is due.
+    void advance(qint64 by) {
+        for (const qint64 end = ms + by;;) {
+            FakeTimer *next = nullptr;
+            for (FakeTimer *t : std::as_const(all))
+                if (t && t->isActive() && t->due <= end && (!next || t->due < next->due))
+                    next = t;
+            if (!next) {
+                ms = end;
+                return;
+            }
+            ms = next->due;
+            next->due = next->single ? -1 : ms + next->ms;
+            Q_EMIT next->timeout();
+        }
+    }
+    QDateTime start{QDate(2026, 1, 5), QTime(9, 0, 0)};
+    qint64 ms = 0;
+    QList<QPointer<FakeTimer>> all;
+};
 
 // Draws exactly the values queued, then 0; notes when each question was drawn.
 struct QueuedRandom final : RandomSource {
+    explicit QueuedRandom(const FakeTime &time)
+        : time(time) {}
     void seed(quint64) override {}
     float draw() override {
-        if (++drawn % 3 == 1) // a question takes three draws: a, b, the operation
-            questionAt << since.elapsed();
+        if (drawn++ % 3 == 0) // a question takes three draws: a, b, the operation
+            questionAt << time.ms;
         return draws.isEmpty() ? 0.0f : draws.takeFirst();
     }
     void queueQuestion(int a, int b, int operation) {
         for (const int digit : {a, b, operation})
             draws << digit / 10.0f + 0.01f;
     }
+    const FakeTime &time;
     QList<float> draws;
     int drawn = 0;
-    QElapsedTimer since;
     QList<qint64> questionAt; // ms
-    QueuedRandom() { since.start(); }
 };
 
-struct SetClock final : Clock {
-    QDateTime now() const override { return time; }
-    QDateTime time{QDate(2026, 1, 5), QTime(9, 0, 0)};
-};
-
-// Plays nothing and notes every call, reads included; its readings stay as set.
-struct RecordingPlayer final : Mp3Player {
-    int Open(const QString &path, const QString &) override { return note("Open " + path, open); }
-    int Play() override { return note("Play", play); }
-    void Pause() override { note("Pause"); }
+// Plays nothing, but keeps what a listener notices: which file plays, whether it is paused,
+// each channel's volume. Its readings stay as set; Stop ends the track, as a component may.
+struct FakePlayer final : Mp3Player {
+    int Open(const QString &path, const QString &) override {
+        opened = path;
+        return open;
+    }
+    int Play() override {
+        if (play == 0) {
+            playing = opened;
+            setState(PlayState::Playing);
+        }
+        return play;
+    }
+    void Pause() override { setState(PlayState::Paused); }
     void Stop() override {
-        note("Stop");
-        Q_EMIT TrackEnded(); // as a real component may
+        setState(PlayState::Stopped);
+        Q_EMIT TrackEnded();
     }
-    qint32 Length() const override { return note("Length", length); }
-    qint32 PositionRange() const override { return note("PositionRange", range); }
-    qint32 LeftVolume() const override { return note("LeftVolume", left); }
-    qint32 RightVolume() const override { return note("RightVolume", right); }
+    qint32 Length() const override { return length; }
+    qint32 PositionRange() const override { return range; }
+    qint32 LeftVolume() const override { return left; }
+    qint32 RightVolume() const override { return right; }
     int SetVolume(qint32 l, qint32 r) override {
-        return note(QString("SetVolume %1 %2").arg(l).arg(r));
+        heard = QString("%1 %2").arg(l).arg(r);
+        return 0;
     }
-    PlayState state() const override { return PlayState::Stopped; }
-    int note(const QString &call, int answer = 0) const { // the call, then what it answers
-        calls << call;
-        return answer;
-    }
-    mutable QStringList calls;
-    int open = 0, play = 0;
+    PlayState state() const override { return now; }
+    void setState(PlayState state) { Q_EMIT StateChanged(now = state); }
+    QString opened, playing, heard; // heard: the volumes set, left and right
+    int open = 0, play = 0;         // what Open and Play answer
     qint32 length = 185000, range = 1000, left = 1000, right = 1000;
+    PlayState now = PlayState::Stopped;
 };
 
 struct ScriptedDialog final : OpenDialog {
@@ -82,7 +134,7 @@ struct FakeOutput final : SoundOutput {
         if (!source || suspended)
             return;
         const QByteArray pcm = source->read(qint64(rate) * ms / 1000 * 4 + 3);
-        QCOMPARE(pcm.size() % 4, 0); // whole frames only: half a frame swaps the channels
+        halfFrames |= pcm.size() % 4 != 0; // half a frame swaps the channels from then on
         const auto *s = reinterpret_cast<const qint16 *>(pcm.constData());
         for (qsizetype i = 0; i < pcm.size() / 2; ++i)
             loudness[i % 2] += double(s[i]) * s[i];
@@ -91,9 +143,9 @@ struct FakeOutput final : SoundOutput {
     }
     QIODevice *source = nullptr;
     qint64 heard = 0, rate = 0;
-    bool suspended = false, device = true; // device: there is one to start on
-    QByteArray pulled;
+    bool suspended = false, device = true, halfFrames = false; // device: one to start on
     double loudness[2] = {0, 0};
+    QByteArray pulled;
 };
 
 // The real component, its sound output played by hand.
@@ -104,6 +156,7 @@ struct HandPlayed {
         QObject::connect(&player, &Mp3Player::TrackEnded, &player, [this] {
             ++ends;
             heardAtEnd = output()->heard;
+            halfFrames = output()->halfFrames;
         });
     }
     FakeOutput *output() { return outputs.isEmpty() ? nullptr : outputs.last().data(); }
@@ -123,11 +176,12 @@ struct HandPlayed {
         outputs.last()->device = devices;
         return outputs.last();
     }
-    bool devices = true; // whether a new output finds a sound device
     QList<QPointer<FakeOutput>> outputs;
     QList<qint32> positions;
     int ends = 0;
-    qint64 heardAtEnd = 0;
+    qint64 heardAtEnd = 0;              // frames, by the output that played the end
+    bool halfFrames = false;            // that output was handed half a frame
+    bool devices = true;                // whether a new output finds a sound device
     FileOpener opener = openForReading; // how the component opens the chosen file
     Mp3Play player{[this](int rate) { return newOutput(rate); },
                    Mp3Play::Options{5, [this](const QString &path) { return opener(path); }}};
@@ -141,42 +195,68 @@ inline bool writeFile(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
+
 // Any characters, each as a key press that types it, as from an input method.
-inline void typeText(QWidget *box, const QString &text) {
+inline void typeInto(QWidget *widget, const QString &text) {
     for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), {});
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), {});
 }
 
-// The whole window on the fakes (or on the given player), shown, its messages collected.
+// Each message box as it is shown, its text noted and the box closed with its OK button.
+struct MessageBoxes : QObject {
+    MessageBoxes() { qApp->installEventFilter(this); }
+    bool eventFilter(QObject *object, QEvent *event) override {
+        auto *box = qobject_cast<QMessageBox *>(object);
+        if (box && event->type() == QEvent::Show && !shown.contains(box)) {
+            shown << box;
+            texts << box->text();
+            QMetaObject::invokeMethod(box, &QMessageBox::accept, Qt::QueuedConnection);
+        }
+        return false;
+    }
+    QList<QPointer<QMessageBox>> shown;
+    QStringList texts;
+};
+
+// What a child sees in a picture box: the green tick, the red cross, or nothing.
+inline QString pictureSeen(QWidget *box) {
+    const QImage image = box->grab().toImage();
+    int green = 0, red = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            green += c.green() > 120 && c.red() < 80 && c.blue() < 80;
+            red += c.red() > 180 && c.green() < 80 && c.blue() < 80;
+        }
+    return green > 200 ? "tick" : red > 200 ? "cross" : "none";
+}
+
+// The whole window on the fakes (or on the given player), with the shipped pictures.
 struct TestWindow {
-    explicit TestWindow(Mp3Player *realPlayer = nullptr, const QString &pictures = {})
-        : form(std::make_unique<Form1>(Form1Services{&random, &clock,
+    explicit TestWindow(Mp3Player *realPlayer = nullptr)
+        : form(std::make_unique<Form1>(Form1Services{&random, &time, time.timers(),
                                                      realPlayer ? realPlayer : &player, &dialog,
                                                      about.get()},
-                                       pictures)) {
-        form->findChild<PlayerPanel *>()->setShowMessage(
-            [this](const QString &m) { messages << m; });
-        // A right answer adds to the count: the free test's pause runs from here.
-        QObject::connect(ui().Text5, &QLineEdit::textChanged, form.get(),
-                         [this] { rightAt = random.since.elapsed(); });
+                                       QUENZO_ASSETS_DIR)) {
         form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        shown = QTest::qWaitForWindowActive(form.get());
     }
     Form1 &window() { return *form; }
     Ui::Form1 &ui() { return form->ui(); }
-    void closeWindow() { form.reset(); } // the fakes stay
-    QList<QPointer<QTimer>> pauses() {   // the free test's pause is a timer of the drill's
-        QList<QPointer<QTimer>> active;
-        for (QTimer *timer : form->findChild<Drill *>()->findChildren<QTimer *>())
-            if (timer->isActive())
-                active << timer;
-        return active;
+    QStringList &messages() { return boxes.texts; }
+    QWidget *focus() { return QApplication::focusWidget(); }
+    // A button of the keypad or of the levels, found by its caption as a child finds it.
+    QAbstractButton *button(QWidget *group, const QString &caption) {
+        for (QAbstractButton *b : group->findChildren<QAbstractButton *>())
+            if (b->text() == caption)
+                return b;
+        return nullptr;
     }
 
-    // Runs steps a child, the test's clock or the player takes ("next 3+4": drawn now, "queue
-    // 3+4": drawn next; "wait": the next question, no sooner than 600 ms after the right answer,
-    // "wait 2500": than 2500 ms after the one before); answers the first that is unknown or
-    // whose check fails, with why.
+    // Runs steps a child, the clock or the player takes, and answers the first that is unknown
+    // or whose check fails, with why: "next 3+4" (the pace's tick draws it), "queue 3+4" (drawn
+    // next), "wait 600" (no question for 599 ms, then one), "pass 65 s", "type 7" (keys to
+    // whatever has the focus), "key 7", "level 高级" and the panel's steps.
     QString run(const QString &steps) {
         const QMap<QString, QAbstractButton *> buttons{
             {"clear", ui().Command6}, {"paced", ui().Command4}, {"free", ui().Command5},
@@ -186,60 +266,86 @@ struct TestWindow {
             {"left reads", &player.left}, {"right reads", &player.right}, {"range", &player.range}};
         const QMap<QString, QScrollBar *> sliders{{"left slider", ui().HScroll1},
                                                   {"right slider", ui().HScroll2}};
+        const QMap<QString, std::function<void()>> player_{
+            {"track ends", [this] { Q_EMIT player.TrackEnded(); }},
+            {"file checked", [this] { Q_EMIT player.FileChecked(player.opened, 0); }},
+            {"file broken",
+             [this] { Q_EMIT player.FileChecked(player.opened, int(PlayerStatus::Truncated)); }},
+            {"no sound device", [this] { player.play = int(PlayerStatus::NoSoundDevice); }},
+            {"file missing", [this] { player.open = int(PlayerStatus::FileMissing); }},
+            {"sound fails", [this] {
+                 player.setState(PlayState::Stopped);
+                 Q_EMIT player.Failed(player.opened, int(PlayerStatus::NoSoundDevice));
+             }}};
         for (const QString &step : steps.split(", ", Qt::SkipEmptyParts)) {
             const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1);
             const QString head = step.section(' ', 0, -2), last = step.section(' ', -1);
+            QAbstractButton *key = verb == "key"     ? button(ui().Frame1, arg)
+                                   : verb == "level" ? button(ui().Frame2, arg)
+                                                     : buttons.value(step);
             if (verb == "next" || verb == "queue") {
                 const qsizetype op = arg.indexOf(QRegularExpression("[-+]"));
                 const int left = arg.left(op).toInt(), b = arg.mid(op + 1).toInt();
                 random.queueQuestion(arg[op] == '+' ? left : left - b, b, arg[op] == '-');
                 if (verb == "next")
-                    QMetaObject::invokeMethod(&window().Timer1(), "timeout");
-            } else if (step == "tick clock") {
-                QMetaObject::invokeMethod(&window().Timer2(), "timeout");
+                    Q_EMIT window().Timer1().timeout();
             } else if (verb == "type") {
-                typeText(ui().Text2, arg);
-            } else if (verb == "key") {
-                QTest::mouseClick(ui().Command3->button(arg.toInt()), Qt::LeftButton);
-            } else if (buttons.contains(step)) {
-                QTest::mouseClick(buttons[step], Qt::LeftButton);
+                if (!focus())
+                    return step + ": nothing has the keyboard focus";
+                typeInto(focus(), arg);
+            } else if (key) {
+                QTest::mouseClick(key, Qt::LeftButton);
+            } else if (step == "about") { // opened from the window, its texts noted, Esc
+                whenModal([this](QWidget *dialog) {
+                    aboutSeen = QStringList{dialog->windowTitle()};
+                    for (const char *name :
+                         {"lblTitle", "lblVersion", "lblDescription", "lblDisclaimer"})
+                        aboutSeen << dialog->findChild<QLabel *>(name)->text();
+                    QTest::keyClick(dialog, Qt::Key_Escape);
+                });
+                QTest::mouseClick(ui().Command7, Qt::LeftButton);
+                form->activateWindow(); // as the window system does when a dialog closes
+                if (!QTest::qWaitForWindowActive(form.get()))
+                    return "about: the window is not active again";
+            } else if (verb == "key" || verb == "level") {
+                return "no button captioned " + arg;
+            } else if (verb == "pass") {
+                time.advance(arg.section(' ', 0, 0).toInt() * 1000);
+            } else if (verb == "wait") {
+                const qsizetype before = random.questionAt.size();
+                time.advance(arg.toInt() - 1);
+                if (random.questionAt.size() != before)
+                    return step + ": a question came sooner";
+                time.advance(1);
+                if (random.questionAt.size() != before + 1)
+                    return step + ": no question came then";
             } else if (reads.contains(head)) {
                 *reads[head] = last.toInt();
             } else if (sliders.contains(head)) {
                 sliders[head]->setValue(last.toInt());
             } else if (verb == "length") { // minutes:seconds
-                player.length = QTime::fromString(arg, "m:ss").msecsSinceStartOfDay();
+                player.length =
+                    (arg.section(':', 0, 0).toInt() * 60 + arg.section(':', 1).toInt()) * 1000;
             } else if (verb == "position") {
                 Q_EMIT player.PositionChanged(arg.toInt());
             } else if (verb == "choose") {
                 dialog.fileName = arg;
-            } else if (step == "no sound device") {
-                player.play = int(PlayerStatus::NoSoundDevice);
-            } else if (step == "file missing") {
-                player.open = int(PlayerStatus::FileMissing);
-            } else if (step == "track ends") {
-                Q_EMIT player.TrackEnded();
-            } else if (step == "file checked" || step == "file broken") {
-                Q_EMIT player.FileChecked(
-                    "/music/a.mp3", step == "file checked" ? 0 : int(PlayerStatus::Truncated));
-            } else if (verb == "level") {
-                ui().Option1->button(arg.toInt())->click();
-            } else if (verb == "pass") {
-                clock.time = clock.time.addSecs(arg.section(' ', 0, 0).toInt());
-            } else if (verb == "wait") {
-                if (!QTest::qWaitFor([&] { return random.draws.isEmpty() && pauses().isEmpty(); },
-                                     10000))
-                    return step + ": no next question within 10 s";
-                const QList<qint64> &at = random.questionAt;
-                const qint64 from = arg.isEmpty() ? rightAt : at.value(at.size() - 2, -1);
-                const qint64 gap = at.isEmpty() || from < 0 ? -1 : at.last() - from;
-                if (gap < (arg.isEmpty() ? 600 : arg.toInt()))
-                    return QString("%1: the next question came %2 ms after").arg(step).arg(gap);
+            } else if (player_.contains(step)) {
+                player_[step]();
             } else {
                 return "unknown step: " + step;
             }
         }
         return {};
+    }
+
+    // Runs then on the modal dialog once one is shown, from inside its event loop.
+    void whenModal(const std::function<void(QWidget *)> &then) {
+        QTimer::singleShot(10, form.get(), [this, then] {
+            if (QWidget *dialog = QApplication::activeModalWidget())
+                return then(dialog);
+            whenModal(then);
+        });
     }
 
     // "none", "paced" or "free" when the two timers, the free test's flag and the two test
@@ -260,12 +366,13 @@ struct TestWindow {
         return known.value(shown, shown);
     }
 
-    QueuedRandom random;
-    SetClock clock;
-    RecordingPlayer player;
+    FakeTime time;
+    QueuedRandom random{time};
+    FakePlayer player;
     ScriptedDialog dialog;
     std::unique_ptr<AboutServices> about = makeSystemAboutServices();
-    QStringList messages;
-    qint64 rightAt = -1;
+    MessageBoxes boxes;
     std::unique_ptr<Form1> form;
+    bool shown = false;    // the window came up active
+    QStringList aboutSeen; // the About dialog's title and labels, as last opened
 };
