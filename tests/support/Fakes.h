@@ -278,6 +278,9 @@ struct TestWindow {
                  Q_EMIT player.Failed(player.opened, int(PlayerStatus::NoSoundDevice));
              }}};
         for (const QString &step : steps.split(", ", Qt::SkipEmptyParts)) {
+            form->activateWindow(); // as the window system does when a dialog has closed
+            if (!QTest::qWaitForWindowActive(form.get()))
+                return step + ": the window is not active";
             const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1);
             const QString head = step.section(' ', 0, -2), last = step.section(' ', -1);
             QAbstractButton *key = verb == "key"     ? button(ui().Frame1, arg)
@@ -304,13 +307,10 @@ struct TestWindow {
                     QTest::keyClick(dialog, Qt::Key_Escape);
                 });
                 QTest::mouseClick(ui().Command7, Qt::LeftButton);
-                form->activateWindow(); // as the window system does when a dialog closes
-                if (!QTest::qWaitForWindowActive(form.get()))
-                    return "about: the window is not active again";
             } else if (verb == "key" || verb == "level") {
                 return "no button captioned " + arg;
-            } else if (verb == "pass") {
-                time.advance(arg.section(' ', 0, 0).toInt() * 1000);
+            } else if (verb == "pass") { // "pass 65 s", "pass 200 ms"
+                time.advance(arg.section(' ', 0, 0).toInt() * (arg.endsWith(" ms") ? 1 : 1000));
             } else if (verb == "wait") {
                 const qsizetype before = random.questionAt.size();
                 time.advance(arg.toInt() - 1);
