@@ -47,7 +47,6 @@ PA
     # a few tens of milliseconds instead of up to two seconds.
     pacat --latency-msec=20 </dev/zero >/dev/null 2>&1 &
     _keepalive_pid=$!
-    export QUENZO_TEST_SOUND=1
 }
 
 stop_test_services() {

@@ -54,3 +54,8 @@ struct OpenResult {
 // pipe, a device or a missing, unreadable or empty file answers its status instead.
 OpenResult openForReading(const QString &path);
 using FileOpener = std::function<OpenResult(const QString &path)>;
+
+// Windows' file calls refuse a path of MAX_PATH (260) characters or more unless it comes in its
+// \\?\ form, and the open dialog hands out paths of up to 32 767. That form is taken as it
+// stands, so it is made here from an absolute path: backslashes, no "." or "..".
+QString longPathForm(const QString &absolutePath);

@@ -47,19 +47,6 @@ PlayerStatus statusOfOpenError(DWORD error) {
                : PlayerStatus::Unreadable;
 }
 
-// The file calls refuse a path of MAX_PATH (260) characters or more unless it comes in its
-// \\?\ form, and the open dialog hands out paths of up to 32 767. That form is taken as it
-// stands: absolute, with backslashes and no "." or "..".
-std::wstring longPathForm(const QString &path) {
-    const QString full =
-        QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    if (full.startsWith(QStringLiteral("\\\\?\\")))
-        return full.toStdWString();
-    if (full.startsWith(QStringLiteral("\\\\"))) // \\server\share
-        return (QStringLiteral("\\\\?\\UNC\\") + full.mid(2)).toStdWString();
-    return (QStringLiteral("\\\\?\\") + full).toStdWString();
-}
-
 QDateTime fromFileTime(const FILETIME &time) {
     // 100 ns steps since 1601-01-01.
     const qint64 ticks = (qint64(time.dwHighDateTime) << 32) | time.dwLowDateTime;
@@ -71,7 +58,7 @@ QDateTime fromFileTime(const FILETIME &time) {
 OpenResult openForReading(const QString &path) {
     if (path.isEmpty())
         return OpenResult::refused(PlayerStatus::NoFileChosen);
-    const std::wstring name = longPathForm(path);
+    const std::wstring name = longPathForm(QFileInfo(path).absoluteFilePath()).toStdWString();
     const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return OpenResult::refused(statusOfOpenError(GetLastError()));

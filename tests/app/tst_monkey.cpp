@@ -5,10 +5,22 @@
 
 namespace {
 struct Event {
-    int kind;
+    int kind; // an index into Kinds
     int value;
 };
-constexpr int Kinds = 12;
+// What a child, the clock or the player may do; %1 takes the event's value below the bound.
+const std::pair<QStringList, int> Kinds[] = {{{"key %1"}, 10},
+                                             {{"type %1"}, 10},
+                                             {{"answer"}, 1},
+                                             {{"clear"}, 1},
+                                             {{"paced", "free"}, 1},
+                                             {{"level 初级", "level 中级", "level 高级"}, 1},
+                                             {{"pass %1 ms"}, 3000},
+                                             {{"play", "pause", "stop", "loop", "open"}, 1},
+                                             {{"track ends", "file checked", "file broken"}, 1},
+                                             {{"position %1"}, 1001},
+                                             {{"left slider %1", "right slider %1"}, 321},
+                                             {{"type x"}, 1}};
 
 // The right answer of the question "3+4=" or "8-5=", or -1 before any question.
 int rightAnswer(const QString &question) {
@@ -22,39 +34,18 @@ int shownCount(TestWindow &w) { // "5 个"; 0 when empty
     return w.ui().Text5->text().section(' ', 0, 0).toInt();
 }
 
-// The steps of an event, each a key at most, so that what must hold is checked after each.
+// The steps of an event, each a key at most, so that what must hold is checked after each:
+// "answer" types the right answer to what is on show, a digit at a time.
 QStringList steps(TestWindow &w, const Event &e) {
-    const int v = e.value;
-    switch (e.kind) {
-    case 0:
-        return {QString("key %1").arg(v % 10)};
-    case 1:
-        return {QString("type %1").arg(v % 10)};
-    case 2: { // the right answer to what is on show, a digit at a time
-        QStringList keys;
-        for (const QChar digit : QString::number(qMax(rightAnswer(w.ui().Text1->text()), 0)))
-            keys << QString("type ") + digit;
-        return keys;
-    }
-    case 3:
-        return {"clear"};
-    case 4:
-        return {v % 2 ? "paced" : "free"};
-    case 5:
-        return {QStringList{"level 初级", "level 中级", "level 高级"}[v % 3]};
-    case 6:
-        return {QString("pass %1 ms").arg(v % 3000)};
-    case 7:
-        return {QStringList{"play", "pause", "stop", "loop", "open"}[v % 5]};
-    case 8:
-        return {QStringList{"track ends", "file checked", "file broken"}[v % 3]};
-    case 9:
-        return {QString("position %1").arg(v % 1001)};
-    case 10:
-        return {QString("%1 slider %2").arg(v % 2 ? "left" : "right").arg(v % 320 + 1)};
-    default:
-        return {"type x"};
-    }
+    const auto &[choices, bound] = Kinds[e.kind];
+    const QString step =
+        QString(choices[e.value % choices.size()]).replace("%1", QString::number(e.value % bound));
+    if (step != "answer")
+        return {step};
+    QStringList keys;
+    for (const QChar digit : QString::number(qMax(rightAnswer(w.ui().Text1->text()), 0)))
+        keys << QString("type ") + digit;
+    return keys;
 }
 
 // What must hold after every event, given the count shown before it.
@@ -111,7 +102,7 @@ private slots:
         QRandomGenerator rng(seed);
         QList<Event> events(3000);
         for (Event &e : events)
-            e = {int(rng.bounded(Kinds)), int(rng.bounded(100000))};
+            e = {int(rng.bounded(int(std::size(Kinds)))), int(rng.bounded(100000))};
         auto [at, why] = replay(events, QRandomGenerator(seed));
         if (at < 0)
             return;

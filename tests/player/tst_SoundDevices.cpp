@@ -40,9 +40,33 @@ private slots:
         m_w->ui().Command12->click();
     }
     void cleanup() {
-        m_server.stopRecording();
+        SoundServer::end(m_server.recorders);
         m_w.reset();
         m_player.reset();
+    }
+
+    // Each channel as loud as its slider says (the file's two are equal), the whole tone heard.
+    void heardAtEachChannelsVolumeToTheEnd() {
+        QVERIFY(m_server.record("speakers"));
+        m_w->dialog.fileName = QUENZO_FIXTURES "/tone-lr.mp3";
+        QCOMPARE(m_w->run("loop, left slider 320, right slider 80, play"), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(m_ends, 1, 10000);
+        const QByteArray &pcm = m_server.heard["speakers"];
+        const qsizetype atEnd = pcm.size();
+        QTRY_VERIFY(pcm.size() > atEnd + 44100 * 4 / 2); // and half a second after
+        const auto *s = reinterpret_cast<const qint16 *>(pcm.constData());
+        qint64 first = -1, last = -1;
+        double sum[2] = {0, 0};
+        for (qint64 i = 0; i < pcm.size() / 2; ++i) {
+            sum[i % 2] += double(s[i]) * s[i];
+            if (std::abs(s[i]) > 2000)
+                (first < 0 ? first : last) = i / 2;
+        }
+        QCOMPARE_GE((last - first) * 1000 / 44100, 1950); // the tone lasts 2 s
+        QCOMPARE_LE((last - first) * 1000 / 44100, 2050);
+        const double rightToLeft = std::sqrt(sum[1] / sum[0]);
+        QCOMPARE_GE(rightToLeft, 0.2); // 0.25, give or take what a busy machine drops
+        QCOMPARE_LE(rightToLeft, 0.3);
     }
 
     // PulseAudio moves the stream itself; the player must neither stop nor say anything.
