@@ -52,8 +52,7 @@ void settle() {
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     installChineseFonts(app);
-    FakeTime questionsAt; // noted by the random source only; the timers are the real ones
-    QueuedRandom random(questionsAt);
+    QueuedRandom random;
     SystemClock clock;
     FakePlayer player;
     ScriptedDialog dialog;

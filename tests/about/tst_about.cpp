@@ -1,8 +1,9 @@
-// The registry layer, the system-information launcher and the About dialog.
+// The registry layer and the system-information launcher (the dialog: tst_Form1).
 #include "about/AboutServices.h"
 #include "about/GetKeyValue.h"
 #include "about/StartSysInfo.h"
-#include "about/frmAbout.h"
+
+#include "support/Fakes.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -94,41 +95,33 @@ private slots:
         QVERIFY2(registry.openKey_.isEmpty(), "the key was not closed");
     }
 
-    // The two values (%1: the row's folder), its programs, and the one started or the message.
+    // The two values (%1: the row's folder), its programs, and the one started or the message;
+    // tries: to start a program, never a folder or nothing found; throws: starting throws.
     void startSysInfo_data() {
-        for (const char *column : {"path", "msinfo"})
-            QTest::addColumn<QString>(column);
-        QTest::addColumn<QStringList>("programs");
-        QTest::addColumn<QString>("started");
-        QTest::addColumn<int>("tries");   // to start a program: never a folder or nothing found
-        QTest::addColumn<bool>("throws"); // starting a program throws
-        const auto row = [](const char *name, const char *path, const char *msinfo,
-                            const QStringList &programs, const char *started, int tries,
-                            bool throws = false) {
-            QTest::newRow(name) << QString(path) << QString(msinfo) << programs << QString(started)
-                                << tries << throws;
-        };
-        row("first value, a hidden file: not looked up", "%1/.s.exe", "", {".s.exe"}, ".s.exe", 1);
-        row("first value wins", "%1/.s.exe", "%1", {".s.exe", "MSINFO32.EXE"}, ".s.exe", 1);
-        row("second, MSINFO32.EXE", "", "%1", {"MSINFO32.EXE"}, "MSINFO32.EXE", 1);
-        row("second, no MSINFO32.EXE", "", "%1", {"x.exe"}, "", 0);
-        row("second, a folder", "", "%1", {"MSINFO32.EXE/x.exe"}, "", 0);
-        row("neither", "", "", {"MSINFO32.EXE"}, "", 0);
-        row("first will not start", "%1/none.exe", "", {}, "", 1);
-        row("starting throws", "%1/.s.exe", "", {".s.exe"}, "", 1, true);
-        row("system: hardinfo first", "system", "", {"kinfocenter", "hardinfo"}, "hardinfo", 1);
+        addTable(R"(
+row                                        | path         | msinfo | programs                | started      | tries | throws
+first value, a hidden file: not looked up  | %1/.s.exe    |        | .s.exe                  | .s.exe       | 1     |
+first value wins                           | %1/.s.exe    | %1     | .s.exe, MSINFO32.EXE    | .s.exe       | 1     |
+second, MSINFO32.EXE                       |              | %1     | MSINFO32.EXE            | MSINFO32.EXE | 1     |
+second, no MSINFO32.EXE                    |              | %1     | x.exe                   |              | 0     |
+second, a folder                           |              | %1     | MSINFO32.EXE/x.exe      |              | 0     |
+neither                                    |              |        | MSINFO32.EXE            |              | 0     |
+first will not start                       | %1/none.exe  |        |                         |              | 1     |
+starting throws                            | %1/.s.exe    |        | .s.exe                  |              | 1     | yes
+system: hardinfo first                     | system       |        | kinfocenter, hardinfo   | hardinfo     | 1     |
+)");
     }
     void startSysInfo() {
         QFETCH(QString, path);
         QFETCH(QString, msinfo);
-        QFETCH(QStringList, programs);
-        QFETCH(bool, throws);
+        QFETCH(QString, programs);
+        QFETCH(QString, throws);
         QFETCH(QString, started);
         const bool system = path == "system"; // the Linux stand-in, which looks on PATH
         if (system && OnWindows)
             QSKIP("The stand-in for a registry is Linux's");
         QTemporaryDir dir;
-        QVERIFY(placePrograms(dir, programs));
+        QVERIFY(placePrograms(dir, programs.split(", ", Qt::SkipEmptyParts)));
         const auto restorePath = qScopeGuard([old = qgetenv("PATH")] { qputenv("PATH", old); });
         if (system) { // only the row's programs; and a key never opened won't close
             qputenv("PATH", QFile::encodeName(dir.path()));
@@ -140,9 +133,9 @@ private slots:
               {"SOFTWARE\\MICROSOFT\\SHARED TOOLS LOCATION", "MSINFO", msinfo}})
             if (registry && !text.isEmpty())
                 registry->values[{key, name}] = {Reg::Sz, QFile::encodeName(text.arg(dir.path()))};
-        Services services(registry, throws);
+        Services services(registry, throws == "yes");
         StartSysInfo(*services.about, nullptr);
-        QTEST(services.tries, "tries");
+        QTEST(QString::number(services.tries), "tries");
         if (!started.isEmpty())
             QTRY_VERIFY2(QFile::exists(dir.filePath(started) + ".started"), "not started");
         QCOMPARE(services.texts,
@@ -172,28 +165,6 @@ private slots:
         StartSysInfo(*services.about, nullptr);
         QTRY_VERIFY2(QFile::exists(tool + ".started"), "not started");
         QCOMPARE(services.texts, QStringList());
-    }
-
-    // A new dialog a click, its texts afresh; Enter presses the focused button, Esc closes it.
-    void dialogKeys() {
-        Services services(new FakeRegistry);
-        for (const QString focus : {"cmdSysInfo", "cmdOK"}) {
-            frmAbout dialog(*services.about);
-            services.texts.clear();
-            QCOMPARE(dialog.windowTitle(), "关于 Tovi");
-            QCOMPARE(dialog.windowIcon().pixmap(16).toImage().pixelColor(8, 8).alpha(), 0); // blank
-            QCOMPARE(dialog.findChild<QLabel *>("lblVersion")->text(), "版本 1.0.0");
-            QCOMPARE(dialog.findChild<QLabel *>("lblTitle")->text(), "Tovi");
-            dialog.show();
-            QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            QCOMPARE(QApplication::focusWidget()->objectName(), "cmdOK");
-            dialog.findChild<QPushButton *>(focus)->setFocus();
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QCOMPARE(dialog.isVisible(), focus == "cmdSysInfo"); // which stays open
-            QCOMPARE(services.texts.size(), focus == "cmdSysInfo" ? 1 : 0);
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-            QVERIFY(!dialog.isVisible());
-        }
     }
 };
 

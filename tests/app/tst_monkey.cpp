@@ -9,18 +9,13 @@ struct Event {
     int value;
 };
 // What a child, the clock or the player may do; %1 takes the event's value below the bound.
-const std::pair<QStringList, int> Kinds[] = {{{"key %1"}, 10},
-                                             {{"type %1"}, 10},
-                                             {{"answer"}, 1},
-                                             {{"clear"}, 1},
-                                             {{"paced", "free"}, 1},
-                                             {{"level 初级", "level 中级", "level 高级"}, 1},
-                                             {{"pass %1 ms"}, 3000},
-                                             {{"play", "pause", "stop", "loop", "open"}, 1},
-                                             {{"track ends", "file checked", "file broken"}, 1},
-                                             {{"position %1"}, 1001},
-                                             {{"left slider %1", "right slider %1"}, 321},
-                                             {{"type x"}, 1}};
+// clang-format off
+const std::pair<QStringList, int> Kinds[] = {
+    {{"key %1"}, 10}, {{"type %1"}, 10}, {{"answer"}, 1}, {{"clear"}, 1}, {{"paced", "free"}, 1},
+    {{"level 初级", "level 中级", "level 高级"}, 1}, {{"pass %1 ms"}, 3000},
+    {{"play", "pause", "stop", "loop", "open"}, 1}, {{"track ends", "file checked", "file broken"}, 1},
+    {{"position %1"}, 1001}, {{"left slider %1", "right slider %1"}, 321}, {{"type x"}, 1}};
+// clang-format on
 
 // The right answer of the question "3+4=" or "8-5=", or -1 before any question.
 int rightAnswer(const QString &question) {

@@ -148,7 +148,7 @@ def answers_on_the_keypad(w):
 
 def plays_a_file_chosen_in_the_open_dialog(w, song):
     """打开 shows the open dialog; a file typed there plays: its length shows, and it ends."""
-    before, stopped = windows(), w.pixels("Mp3Play1")
+    before = windows()
     w.click("Command8")
     (dialog,) = wait_for("the open dialog", lambda: windows() - before)
     wait_for("the open dialog drawn", lambda: drawn(w.x, int(dialog)))

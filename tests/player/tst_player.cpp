@@ -4,18 +4,6 @@
 #include "player/PlayerRules.h"
 #include "support/Fakes.h"
 
-namespace {
-// The colour most of the control is drawn in.
-QColor drawnColour(QWidget *control) {
-    const QImage image = control->grab().toImage();
-    QHash<QRgb, int> count;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ++count[image.pixel(x, y)];
-    return QColor(std::max_element(count.cbegin(), count.cend()).key());
-}
-} // namespace
-
 class tst_player : public QObject {
     Q_OBJECT
     std::unique_ptr<TestWindow> w;
@@ -63,46 +51,25 @@ private slots:
     // component reports 3分5秒, volumes of 1000 and a range of 1000 unless a row says otherwise;
     // the dialog holds a.mp3.
     void panel_data() {
-        for (const char *column : {"steps", "playing", "volumes", "face", "loop", "sliders",
-                                   "length", "position", "message"})
-            QTest::addColumn<QString>(column);
-        const auto row = [](const char *name, const char *steps, const char *playing,
-                            const char *volumes, const char *face, const char *loop,
-                            const char *sliders, const char *length, const char *position,
-                            const char *message = "") {
-            QTest::newRow(name) << QString(steps) << QString(playing) << QString(volumes)
-                                << QString(face) << QString(loop) << QString(sliders)
-                                << QString(length) << QString(position) << QString(message);
-        };
-        row("play: the volumes read back", "left reads 6000, right reads 40000, play", "a.mp3",
-            "6000 32000", "正在播放", "grey", "60 320", "3分5秒", "");
-        row("no sound device", "no sound device, play", "", "", "停止", "grey", "10 10", "", "",
-            "无法播放：没有找到声音设备。");
-        row("file missing", "file missing, play", "", "", "停止", "grey", "10 10", "", "",
-            "无法播放“a.mp3”：文件不存在。");
-        row("open asks the dialog only", "open", "", "", "停止", "grey", "10 10", "", "");
-        row("pause, then an end without looping", "play, pause, track ends", "a.mp3", "", "暂停",
-            "grey", "10 10", "3分5秒", "");
-        row("looping: the end plays the file chosen now", "loop, play, choose b.mp3, track ends",
-            "b.mp3", "", "正在播放", "red", "10 10", "3分5秒", "");
-        row("two loop clicks", "loop, loop", "", "", "停止", "grey", "10 10", "", "");
-        row("stop switches looping off first", "loop, play, stop", "a.mp3", "", "停止", "grey",
-            "10 10", "3分5秒", "");
-        row("position at the start, a second ahead", "position 0", "", "", "停止", "grey", "10 10",
-            "", "0分1秒");
-        row("position at the end", "position 1000", "", "", "停止", "grey", "10 10", "", "3分6秒");
-        row("position with a range of 0", "range 0, position 500", "", "", "停止", "grey", "10 10",
-            "", "");
-        row("either slider sends both", "right slider 25, left slider 320", "", "32000 2500",
-            "停止", "grey", "320 25", "", "");
-        row("the exact length once read through", "play, length 41:05, file checked", "a.mp3", "",
-            "正在播放", "grey", "10 10", "41分5秒", "");
-        row("a broken file told", "play, file broken", "a.mp3", "", "正在播放", "grey", "10 10",
-            "3分5秒", "", "无法播放“a.mp3”：文件不完整或已损坏。");
-        row("the sound device gone", "loop, play, sound fails", "a.mp3", "", "停止", "red", "10 10",
-            "3分5秒", "", "无法播放：没有找到声音设备。");
-        row("long times wholly shown", "length 305:25, play, position 1000", "a.mp3", "",
-            "正在播放", "grey", "10 10", "305分25秒", "305分26秒");
+        addTable(R"(
+row                            | steps                                     | playing | volumes    | face     | loop | sliders | length    | position  | message
+play: the volumes read back    | left reads 6000, right reads 40000, play  | a.mp3   | 6000 32000 | 正在播放 | grey | 60 320  | 3分5秒    |           |
+no sound device                | no sound device, play                     |         |            | 停止     | grey | 10 10   |           |           | 无法播放：没有找到声音设备。
+file missing                   | file missing, play                        |         |            | 停止     | grey | 10 10   |           |           | 无法播放“a.mp3”：文件不存在。
+open asks the dialog only      | open                                      |         |            | 停止     | grey | 10 10   |           |           |
+pause, then an end, no looping | play, pause, track ends                   | a.mp3   |            | 暂停     | grey | 10 10   | 3分5秒    |           |
+looping: the end plays b.mp3   | loop, play, choose b.mp3, track ends      | b.mp3   |            | 正在播放 | red  | 10 10   | 3分5秒    |           |
+two loop clicks                | loop, loop                                |         |            | 停止     | grey | 10 10   |           |           |
+stop: looping off first        | loop, play, stop                          | a.mp3   |            | 停止     | grey | 10 10   | 3分5秒    |           |
+position 0: a second ahead     | position 0                                |         |            | 停止     | grey | 10 10   |           | 0分1秒    |
+position at the end            | position 1000                             |         |            | 停止     | grey | 10 10   |           | 3分6秒    |
+position with a range of 0     | range 0, position 500                     |         |            | 停止     | grey | 10 10   |           |           |
+either slider sends both       | right slider 25, left slider 320          |         | 32000 2500 | 停止     | grey | 320 25  |           |           |
+exact length once read through | play, length 41:05, file checked          | a.mp3   |            | 正在播放 | grey | 10 10   | 41分5秒   |           |
+a broken file told             | play, file broken                         | a.mp3   |            | 正在播放 | grey | 10 10   | 3分5秒    |           | 无法播放“a.mp3”：文件不完整或已损坏。
+the sound device gone          | loop, play, sound fails                   | a.mp3   |            | 停止     | red  | 10 10   | 3分5秒    |           | 无法播放：没有找到声音设备。
+long times wholly shown        | length 305:25, play, position 1000        | a.mp3   |            | 正在播放 | grey | 10 10   | 305分25秒 | 305分26秒 |
+)");
     }
     void panel() {
         QFETCH(QString, steps);
@@ -113,7 +80,8 @@ private slots:
         QTEST(w->ui().Mp3Play1->accessibleName().section("：", 1), "face");
         QFETCH(QString, face);
         QCOMPARE(w->ui().Mp3Play1->grab().toImage() != stopped, face != "停止");
-        const QColor loop = drawnColour(w->ui().Command12);
+        const QImage switchFace = w->ui().Command12->grab().toImage(); // beside its caption
+        const QColor loop = switchFace.pixelColor(4, switchFace.height() / 2);
         const QString loopSeen = loop == QColor(255, 0, 0)       ? "red"
                                  : loop == QColor(224, 224, 224) ? "grey"
                                                                  : loop.name();

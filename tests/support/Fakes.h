@@ -13,6 +13,22 @@
 #include <QtTest>
 #include <QtWidgets>
 
+// A _data function's rows as a table, one row a line: the first line names the columns, the
+// first cell of each row names the row, cells are split at "|" and trimmed; every column is a
+// QString, whose values are compared as they are written.
+inline void addTable(const char *table) {
+    const QStringList lines = QString::fromUtf8(table).trimmed().split('\n');
+    static QList<QByteArray> names; // Qt keeps the column names' pointers
+    for (const QString &column : lines[0].split('|').mid(1))
+        QTest::addColumn<QString>((names << column.trimmed().toUtf8()).last().constData());
+    for (const QString &line : lines.mid(1)) {
+        const QStringList cells = line.split('|');
+        QTestData &row = QTest::newRow(cells[0].trimmed().toUtf8().constData());
+        for (const QString &cell : cells.mid(1))
+            row << cell.trimmed();
+    }
+}
+
 // Time that passes only when a test says so: the wall clock (to the second) and the timers.
 struct FakeTime final : Clock {
     struct FakeTimer final : Timer {
@@ -60,24 +76,19 @@ struct FakeTime final : Clock {
     QList<QPointer<FakeTimer>> all;
 };
 
-// Draws exactly the values queued, then 0; notes when each question was drawn.
+// Draws exactly the values queued, then 0; a question takes three: a, b, the operation.
 struct QueuedRandom final : RandomSource {
-    explicit QueuedRandom(const FakeTime &time)
-        : time(time) {}
     void seed(quint64) override {}
     float draw() override {
-        if (drawn++ % 3 == 0) // a question takes three draws: a, b, the operation
-            questionAt << time.ms;
+        ++drawn;
         return draws.isEmpty() ? 0.0f : draws.takeFirst();
     }
     void queueQuestion(int a, int b, int operation) {
         for (const int digit : {a, b, operation})
             draws << digit / 10.0f + 0.01f;
     }
-    const FakeTime &time;
     QList<float> draws;
     int drawn = 0;
-    QList<qint64> questionAt; // ms
 };
 
 // Plays nothing, but keeps what a listener notices: which file plays, whether it is paused,
@@ -134,7 +145,6 @@ struct FakeOutput final : SoundOutput {
         if (!source || suspended)
             return;
         const QByteArray pcm = source->read(qint64(rate) * ms / 1000 * 4 + 3);
-        halfFrames |= pcm.size() % 4 != 0; // half a frame swaps the channels from then on
         const auto *s = reinterpret_cast<const qint16 *>(pcm.constData());
         for (qsizetype i = 0; i < pcm.size() / 2; ++i)
             loudness[i % 2] += double(s[i]) * s[i];
@@ -143,7 +153,7 @@ struct FakeOutput final : SoundOutput {
     }
     QIODevice *source = nullptr;
     qint64 heard = 0, rate = 0;
-    bool suspended = false, device = true, halfFrames = false; // device: one to start on
+    bool suspended = false, device = true; // device: there is one to start on
     double loudness[2] = {0, 0};
     QByteArray pulled;
 };
@@ -156,7 +166,6 @@ struct HandPlayed {
         QObject::connect(&player, &Mp3Player::TrackEnded, &player, [this] {
             ++ends;
             heardAtEnd = output()->heard;
-            halfFrames = output()->halfFrames;
         });
     }
     FakeOutput *output() { return outputs.isEmpty() ? nullptr : outputs.last().data(); }
@@ -180,7 +189,6 @@ struct HandPlayed {
     QList<qint32> positions;
     int ends = 0;
     qint64 heardAtEnd = 0;              // frames, by the output that played the end
-    bool halfFrames = false;            // that output was handed half a frame
     bool devices = true;                // whether a new output finds a sound device
     FileOpener opener = openForReading; // how the component opens the chosen file
     Mp3Play player{[this](int rate) { return newOutput(rate); },
@@ -207,14 +215,12 @@ struct MessageBoxes : QObject {
     MessageBoxes() { qApp->installEventFilter(this); }
     bool eventFilter(QObject *object, QEvent *event) override {
         auto *box = qobject_cast<QMessageBox *>(object);
-        if (box && event->type() == QEvent::Show && !shown.contains(box)) {
-            shown << box;
+        if (box && event->type() == QEvent::Show) {
             texts << box->text();
             QMetaObject::invokeMethod(box, &QMessageBox::accept, Qt::QueuedConnection);
         }
         return false;
     }
-    QList<QPointer<QMessageBox>> shown;
     QStringList texts;
 };
 
@@ -312,12 +318,12 @@ struct TestWindow {
             } else if (verb == "pass") { // "pass 65 s", "pass 200 ms"
                 time.advance(arg.section(' ', 0, 0).toInt() * (arg.endsWith(" ms") ? 1 : 1000));
             } else if (verb == "wait") {
-                const qsizetype before = random.questionAt.size();
+                const int before = random.drawn;
                 time.advance(arg.toInt() - 1);
-                if (random.questionAt.size() != before)
+                if (random.drawn != before)
                     return step + ": a question came sooner";
                 time.advance(1);
-                if (random.questionAt.size() != before + 1)
+                if (random.drawn != before + 3)
                     return step + ": no question came then";
             } else if (reads.contains(head)) {
                 *reads[head] = last.toInt();
@@ -364,7 +370,7 @@ struct TestWindow {
     }
 
     FakeTime time;
-    QueuedRandom random{time};
+    QueuedRandom random;
     FakePlayer player;
     ScriptedDialog dialog;
     std::unique_ptr<AboutServices> about = makeSystemAboutServices();

@@ -35,7 +35,6 @@ struct SoundServer {
     }
     ~SoundServer() { stop(); }
     void stop() {
-        end(recorders);
         end(awake);
         run("pulseaudio", {"-k"});
     }
@@ -50,24 +49,18 @@ struct SoundServer {
     // milliseconds, not seconds.
     bool addSink(const QString &name) {
         QProcess load;
-        modules[name] =
-            run("pactl", {"load-module", "module-null-sink", "sink_name=" + name}, &load) == 0
-                ? load.readAllStandardOutput().trimmed()
-                : QString();
-        return !modules[name].isEmpty() &&
-               client(awake, "pacat", {"--latency-msec=20", "-d", name})->waitForStarted();
+        if (run("pactl", {"load-module", "module-null-sink", "sink_name=" + name}, &load) != 0)
+            return false;
+        modules[name] = load.readAllStandardOutput().trimmed();
+        awake << std::make_shared<QProcess>();
+        awake.last()->setProcessEnvironment(env);
+        awake.last()->setStandardInputFile("/dev/zero");
+        awake.last()->start("pacat", {"--latency-msec=20", "-d", name});
+        return awake.last()->waitForStarted();
     }
     bool removeSink(const QString &name) {
         return run("pactl", {"unload-module", modules.take(name)}) == 0;
     }
-    // The sink's sound from now on, into heard[sink] as it comes, until recorders are ended.
-    bool record(const QString &sink) {
-        QProcess *parec = client(recorders, "parec", {"-d", sink + ".monitor", "--rate=44100"});
-        QObject::connect(parec, &QProcess::readyReadStandardOutput, parec,
-                         [this, parec, sink] { heard[sink] += parec->readAllStandardOutput(); });
-        return parec->waitForStarted();
-    }
-
     int run(const QString &program, const QStringList &args, QProcess *p = nullptr) {
         QProcess own;
         p = p ? p : &own;
@@ -76,22 +69,4 @@ struct SoundServer {
         return p->waitForFinished(10000) && p->exitStatus() == QProcess::NormalExit ? p->exitCode()
                                                                                     : -1;
     }
-    QProcess *client(QList<std::shared_ptr<QProcess>> &list, const QString &program,
-                     const QStringList &args) {
-        auto p = std::make_shared<QProcess>();
-        p->setProcessEnvironment(env);
-        p->setStandardInputFile("/dev/zero"); // the silence a keep-awake stream plays
-        p->start(program, QStringList{"--latency-msec=20"} + args);
-        list << p;
-        return p.get();
-    }
 };
-
-// Where in pcm (in frames) a sound louder than silence is first heard, or -1.
-inline qint64 firstSound(const QByteArray &pcm) {
-    const auto *s = reinterpret_cast<const qint16 *>(pcm.constData());
-    for (qint64 i = 0; i < pcm.size() / 2; ++i)
-        if (std::abs(s[i]) > 100)
-            return i / 2;
-    return -1;
-}
