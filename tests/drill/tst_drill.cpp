@@ -39,8 +39,7 @@ private slots:
         row("sum 15, lowest number", false, 15, "-32768", -32768, AnswerAction::Wait);
         row("subtraction, 155", true, 5, "155", 155, AnswerAction::Judge);
         row("full-width 8", false, 8, "８", 8, AnswerAction::Judge);
-        row("full-width 12, ideographic spaces", false, 12, "\u3000１２\u3000", 12,
-            AnswerAction::Judge);
+        row("full-width 12, wide spaces", false, 12, "\u3000１２\u3000", 12, AnswerAction::Judge);
         row("full-width minus", false, 0, "－８", -8, AnswerAction::Judge);
         for (const char *text :
              {"32768", "-32769", "-", "- 5", "--8", "8-", "8 8", "8.0", "八", "٨", "8abc"})
