@@ -48,6 +48,13 @@ def drawn(x, xid):
     return len({data[i:i + 3] for i in range(0, len(data), 4)}) > 20
 
 
+def copied():
+    """What the box with the focus holds: select all, copy, and the clipboard read."""
+    xdotool("key", "ctrl+a", "ctrl+c")
+    return subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
+                          errors="replace").stdout
+
+
 def exists(x, xid):
     with contextlib.suppress(error.XError):
         return bool(x.create_resource_object("window", xid).get_geometry())
@@ -95,9 +102,7 @@ class Window:
     def read(self, name):
         """The text of a box, as a person copies it: a click into it, select all, copy."""
         self.click(name)
-        xdotool("key", "ctrl+a", "ctrl+c")
-        return subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
-                              errors="replace").stdout
+        return copied()
 
     def picture(self):
         """Picture1: the green tick of a right answer, the red cross of a wrong one, or none."""
@@ -152,7 +157,10 @@ def plays_a_file_chosen_in_the_open_dialog(w, song):
     w.click("Command8")
     (dialog,) = wait_for("the open dialog", lambda: windows() - before)
     wait_for("the open dialog drawn", lambda: drawn(w.x, int(dialog)))
-    xdotool("type", song)  # into its file name box, which has the focus
+    for _ in range(5):  # into its file name box; keys sent before the box is ready are lost
+        xdotool("type", song)
+        if copied() == song:
+            break
     closed = lambda: dialog not in windows()
     xdotool("key", "Return")
     try:  # long enough for a busy machine: a second Return after it closed would press 打开 again
