@@ -49,8 +49,9 @@ def drawn(x, xid):
 
 
 def copied():
-    """What the box with the focus holds: select all, copy, and the clipboard read."""
-    xdotool("key", "ctrl+a", "ctrl+c")
+    """What the box with the focus holds, left selected: copied, and the clipboard read. (Wine's
+    own dialogs take no Ctrl+A.)"""
+    xdotool("key", "End", "shift+Home", "ctrl+c")
     return subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
                           errors="replace").stdout
 
