@@ -1,4 +1,5 @@
-// The registry layer and the system-information launcher (the dialog: tst_Form1).
+// The registry layer, and the system-information launcher behind the About dialog's 系统信息
+// (the dialog's texts: tst_Form1).
 #include "about/AboutServices.h"
 #include "about/GetKeyValue.h"
 #include "about/StartSysInfo.h"

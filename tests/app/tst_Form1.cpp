@@ -50,15 +50,15 @@ private slots:
     }
 
     // What is drawn rather than shipped, pixel for pixel as last looked at (app/drawn; after a
-    // change meant to be seen, look at it and record it again with QUENZO_RECORD=1). Windows
-    // draws the window in fonts of its own.
-    void drawnAsLookedAt() { // the window with the player's face playing
+    // change meant to be seen, look at it and record it again with QUENZO_RECORD=1): the window
+    // with the player's face playing (on Linux: Windows draws it in fonts of its own), the About
+    // icon, and the stand-ins for missing pictures.
+    void drawnAsLookedAt() {
         w->player.setState(PlayState::Playing);
-        for (const auto &[name, drawn] :
-             {std::pair{"about-icon", aboutIcon()},
-              {"window", w->window().grab()},
-              {"tick", drawFeedbackStandIn(Feedback::Right)}, // when a picture is missing
-              {"cross", drawFeedbackStandIn(Feedback::Wrong)}}) {
+        for (const auto &[name, drawn] : {std::pair{"about-icon", aboutIcon()},
+                                          {"window", w->window().grab()},
+                                          {"tick", drawFeedbackStandIn(Feedback::Right)},
+                                          {"cross", drawFeedbackStandIn(Feedback::Wrong)}}) {
             const QImage seen = drawn.toImage().convertToFormat(QImage::Format_ARGB32);
             const QString file = QUENZO_DRAWN "/" + QString(name) + ".png";
             QVERIFY(!qEnvironmentVariableIsSet("QUENZO_RECORD") || seen.save(file));

@@ -158,10 +158,9 @@ def plays_a_file_chosen_in_the_open_dialog(w, song):
     w.click("Command8")
     (dialog,) = wait_for("the open dialog", lambda: windows() - before)
     wait_for("the open dialog drawn", lambda: drawn(w.x, int(dialog)))
-    for _ in range(5):  # into its file name box; keys sent before the box is ready are lost
-        xdotool("type", song)
-        if copied() == song:
-            break
+    # Into its file name box, typed again until it holds the whole name: on a busy machine keys
+    # sent before the box is ready are lost. (xdotool's type prints nothing.)
+    wait_for("the file name typed whole", lambda: xdotool("type", song) or copied(), song.__eq__)
     closed = lambda: dialog not in windows()
     xdotool("key", "Return")
     try:  # long enough for a busy machine: a second Return after it closed would press 打开 again

@@ -7,9 +7,8 @@
 struct SoundServer {
     QTemporaryDir dir;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    QMap<QString, QString> modules;                    // by sink
-    QList<std::shared_ptr<QProcess>> awake, recorders; // clients
-    QMap<QString, QByteArray> heard;                   // by sink: 16-bit stereo at 44.1 kHz
+    QMap<QString, QString> modules;         // by sink
+    QList<std::shared_ptr<QProcess>> awake; // the clients that keep each sink awake
 
     // Null sinks named as given, the first the default.
     bool start(const QStringList &sinks) {
