@@ -60,15 +60,6 @@ struct Services {
     QStringList captions, texts;
     int tries = 0;
 };
-
-// Copies of the stand-in tool, under the names given, into dir.
-bool placePrograms(const QTemporaryDir &dir, const QStringList &names) {
-    for (const QString &name : names)
-        if (!QDir().mkpath(QFileInfo(dir.filePath(name)).path()) ||
-            !QFile::copy(QUENZO_STARTED_PROGRAM, dir.filePath(name)))
-            return false;
-    return true;
-}
 } // namespace
 
 class tst_about : public QObject {
@@ -123,7 +114,9 @@ system: hardinfo first                     | system       |        | kinfocenter
         if (system && OnWindows)
             QSKIP("The stand-in for a registry is Linux's");
         QTemporaryDir dir;
-        QVERIFY(placePrograms(dir, programs.split(", ", Qt::SkipEmptyParts)));
+        for (const QString &name : programs.split(", ", Qt::SkipEmptyParts)) // the stand-in
+            QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(name)).path()) &&
+                    QFile::copy(QUENZO_STARTED_PROGRAM, dir.filePath(name)));
         const auto restorePath = qScopeGuard([old = qgetenv("PATH")] { qputenv("PATH", old); });
         if (system) { // only the row's programs; and a key never opened won't close
             qputenv("PATH", QFile::encodeName(dir.path()));

@@ -205,6 +205,23 @@ lost, no device left                  | lost    |        |         | yes       |
         QCOMPARE(m_hand->ends, 1);
     }
 
+    // The paused file written again at its size, its time 2 s on to the millisecond (as a FAT
+    // stick keeps times): opened again, it is the new one, from its start.
+    void pausedFileRewrittenIsNew() {
+        QFile file(m_dir->filePath("tone.mp3"));
+        for (const auto &[bytes, secs] : {std::pair{bytesOf(Tone), 100}, {headerless(), 102}}) {
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) > 0 && file.flush());
+            QVERIFY(file.setFileTime(QDateTime::fromSecsSinceEpoch(1'700'000'000 + secs, Qt::UTC),
+                                     QFileDevice::FileModificationTime));
+            file.close();
+            QCOMPARE(player().Open(file.fileName(), {}), 0);
+            if (m_events.isEmpty() && player().Play() == 0)
+                player().Pause();
+        }
+        QTRY_COMPARE(player().Length(), 2064); // the tone without its length header, scanned
+        QCOMPARE(m_events, QStringList({"playing", "paused", "stopped"}));
+    }
+
     // Another file cancels the scan before it: never waited for, nor applied when reopened.
     void fileOnShowDoesNotWaitBehindAnotherScan() {
         QCOMPARE(openGated(m_dir->filePath("slow.mp3"), headerless(), true), 0);

@@ -34,14 +34,11 @@ struct SoundServer {
     }
     ~SoundServer() { stop(); }
     void stop() {
-        end(awake);
-        run("pulseaudio", {"-k"});
-    }
-    static void end(QList<std::shared_ptr<QProcess>> &processes) {
-        for (const auto &p : std::exchange(processes, {})) {
+        for (const auto &p : std::exchange(awake, {})) {
             p->kill();
             p->waitForFinished();
         }
+        run("pulseaudio", {"-k"});
     }
 
     // Kept awake by a low-latency stream of silence: a new stream starts within tens of
