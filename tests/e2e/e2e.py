@@ -50,10 +50,10 @@ def drawn(x, xid):
 
 def copied():
     """What the box with the focus holds, left selected: copied, and the clipboard read. (Wine's
-    own dialogs take no Ctrl+A.)"""
+    own dialogs take no Ctrl+A; Wine's clipboard at times never answers: "" then, to read again.)"""
     xdotool("key", "End", "shift+Home", "ctrl+c")
-    return subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
-                          errors="replace").stdout
+    return subprocess.run(["timeout", "5", "xclip", "-o", "-selection", "clipboard"],
+                          capture_output=True, errors="replace").stdout
 
 
 def exists(x, xid):
