@@ -114,7 +114,7 @@ system: hardinfo first                     | system       |        | kinfocenter
         if (system && OnWindows)
             QSKIP("The stand-in for a registry is Linux's");
         QTemporaryDir dir;
-        for (const QString &name : programs.split(", ", Qt::SkipEmptyParts)) // the stand-in
+        for (const QString &name : programs.split(", ", Qt::SkipEmptyParts)) // stand-in copies
             QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(name)).path()) &&
                     QFile::copy(QUENZO_STARTED_PROGRAM, dir.filePath(name)));
         const auto restorePath = qScopeGuard([old = qgetenv("PATH")] { qputenv("PATH", old); });

@@ -208,17 +208,20 @@ lost, no device left                  | lost    |        |         | yes       |
     // The paused file written again at its size, its time 2 s on to the millisecond (as a FAT
     // stick keeps times): opened again, it is the new one, from its start.
     void pausedFileRewrittenIsNew() {
-        QFile file(m_dir->filePath("tone.mp3"));
-        for (const auto &[bytes, secs] : {std::pair{bytesOf(Tone), 100}, {headerless(), 102}}) {
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) > 0 && file.flush());
-            QVERIFY(file.setFileTime(QDateTime::fromSecsSinceEpoch(1'700'000'000 + secs, Qt::UTC),
-                                     QFileDevice::FileModificationTime));
-            file.close();
-            QCOMPARE(player().Open(file.fileName(), {}), 0);
-            if (m_events.isEmpty() && player().Play() == 0)
-                player().Pause();
-        }
-        QTRY_COMPARE(player().Length(), 2064); // the tone without its length header, scanned
+        const QString path = m_dir->filePath("tone.mp3");
+        const auto save = [&](const QByteArray &bytes, qint64 secs) { // then its time set
+            QFile file(path);
+            return writeFile(path, bytes) && file.open(QIODevice::ReadWrite) &&
+                   file.setFileTime(QDateTime::fromSecsSinceEpoch(secs, Qt::UTC),
+                                    QFileDevice::FileModificationTime);
+        };
+        QVERIFY(save(bytesOf(Tone), 1'700'000'100));
+        QCOMPARE(player().Open(path, {}), 0);
+        QCOMPARE(player().Play(), 0);
+        player().Pause();
+        QVERIFY(save(headerless(), 1'700'000'102)); // the tone without its length header
+        QCOMPARE(player().Open(path, {}), 0);
+        QTRY_COMPARE(player().Length(), 2064); // once scanned
         QCOMPARE(m_events, QStringList({"playing", "paused", "stopped"}));
     }
 

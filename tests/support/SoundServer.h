@@ -17,20 +17,14 @@ struct SoundServer {
         env.insert("PULSE_SERVER", "unix:" + dir.filePath("run/native"));
         for (const char *name : {"PULSE_RUNTIME_PATH", "PULSE_STATE_PATH", "PULSE_SERVER"})
             qputenv(name, env.value(name).toUtf8());
-        if (!writeConfig() ||
-            run("pulseaudio",
-                {"-D", "-n", "-F", dir.filePath("server.pa"), "--exit-idle-time=-1"}) != 0 ||
+        if (run("pulseaudio",
+                {"-D", "-n", "-L", "module-native-protocol-unix", "--exit-idle-time=-1"}) != 0 ||
             !QTest::qWaitFor([this] { return run("pactl", {"info"}) == 0; }, 10000))
             return false;
         for (const QString &sink : sinks)
             if (!addSink(sink))
                 return false;
         return run("pactl", {"set-default-sink", sinks.value(0)}) == 0;
-    }
-    bool writeConfig() {
-        QFile config(dir.filePath("server.pa"));
-        return config.open(QIODevice::WriteOnly) &&
-               config.write("load-module module-native-protocol-unix\n") > 0;
     }
     ~SoundServer() { stop(); }
     void stop() {
