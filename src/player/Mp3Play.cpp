@@ -24,7 +24,11 @@ Mp3Play::Mp3Play(SoundOutputFactory makeOutput, QObject *parent)
 }
 
 Mp3Play::~Mp3Play() {
-    // Not inside any handler here, and no event loop may follow: release at once.
+    // Not inside any handler here, and no event loop may follow: release at once, telling
+    // no one, since those who listen may be going too.
+    blockSignals(true);
+    m_positionTimer.stop();
+    m_endTimer.stop();
     if (m_output) {
         m_output->stop();
         delete m_output.data();
@@ -83,37 +87,26 @@ void Mp3Play::onScanned(const FileIdentity &file, const Mp3Decoder::Scan &result
     Q_EMIT FileChecked(file.path, int(result.status));
 }
 
+// From the start, or from the sample heard last before a pause, on the default device as it
+// is now.
 int Mp3Play::Play() {
-    switch (m_state) {
-    case State::Empty:
-    case State::Playing:
+    if (m_state != State::Opened && m_state != State::Paused)
         return int(PlayerStatus::Ok);
-    case State::Paused:
-        if (!m_output)
-            break; // its device went meanwhile: go on at the default one
-        m_output->resume();
-        setState(State::Playing);
-        m_positionTimer.start();
-        return int(PlayerStatus::Ok);
-    case State::Opened:
-        break;
-    }
     if (!startOutput()) {
+        m_source.reset();
         setState(State::Empty);
         return int(PlayerStatus::NoSoundDevice);
     }
     setState(State::Playing);
-    m_positionTimer.start();
     return int(PlayerStatus::Ok);
 }
 
+// A paused track holds no output: whatever happens to the sound devices meanwhile, Play
+// starts afresh.
 void Mp3Play::Pause() {
     if (m_state != State::Playing)
         return;
-    heardUSecs(); // the output's played time goes stale while suspended: take it now
-    m_output->suspend();
-    m_positionTimer.stop();
-    m_endTimer.stop();
+    takeBackSource();
     setState(State::Paused);
 }
 
@@ -191,28 +184,46 @@ bool Mp3Play::startOutput() {
     m_device = new GainDevice(std::move(m_source), m_startFrame, m_output);
     m_device->setVolume(m_left, m_right);
     m_device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    connect(m_output, &SoundOutput::deviceLost, this, &Mp3Play::moveToDefaultDevice);
+    connect(m_output, &SoundOutput::deviceLost, this, &Mp3Play::onDeviceLost);
     connect(m_output, &SoundOutput::defaultDeviceChanged, this, &Mp3Play::moveToDefaultDevice);
-    if (m_output->start(m_device))
-        return true;
-    releaseOutput();
-    return false;
+    m_outputHeard = false;
+    if (!m_output->start(m_device)) {
+        m_source = m_device->takeSource();
+        releaseOutput();
+        return false;
+    }
+    m_positionTimer.start();
+    return true;
 }
 
-// What the old output took but never played is decoded again: the source goes back to the
-// last sample heard. Paused, it waits there for Play.
-void Mp3Play::moveToDefaultDevice() {
+// What the output took but never played is decoded again: the source goes back to the last
+// sample heard.
+void Mp3Play::takeBackSource() {
     const qint64 heardFrames = heardUSecs() * m_rate / 1000000;
     const qint64 pulled = m_device->framesFromSource();
     m_source = m_device->takeSource();
     releaseOutput();
     m_startFrame = m_source->seekFrame(heardFrames) ? heardFrames : pulled;
-    if (m_state != State::Playing)
-        return;
-    if (startOutput()) {
-        m_positionTimer.start();
-        return;
-    }
+}
+
+// An output that was heard and then lost its device is followed by one on the default
+// device; one lost before it was ever heard means there is nothing to play on.
+void Mp3Play::onDeviceLost() {
+    heardUSecs();
+    if (m_outputHeard)
+        return moveToDefaultDevice();
+    takeBackSource();
+    fail();
+}
+
+void Mp3Play::moveToDefaultDevice() {
+    takeBackSource();
+    if (!startOutput())
+        fail();
+}
+
+// Stopped, with what was heard kept; never the end of the track, so nothing starts it again.
+void Mp3Play::fail() {
     m_source.reset();
     setState(State::Empty);
     Q_EMIT Failed(m_file.path, int(PlayerStatus::NoSoundDevice));
@@ -232,9 +243,11 @@ void Mp3Play::releaseOutput() {
 
 // Never back: an output that has failed may read 0.
 qint64 Mp3Play::heardUSecs() {
-    if (m_state == State::Playing && m_output)
-        m_heardUSecs =
-            std::max(m_heardUSecs, m_startFrame * 1000000 / m_rate + m_output->processedUSecs());
+    if (m_state == State::Playing && m_output) {
+        const qint64 played = m_output->processedUSecs();
+        m_outputHeard = m_outputHeard || played > 0;
+        m_heardUSecs = std::max(m_heardUSecs, m_startFrame * 1000000 / m_rate + played);
+    }
     return m_heardUSecs;
 }
 

@@ -27,7 +27,7 @@ class PcmSource;
 //
 // When the sound device goes away, or the system's default device changes, playing goes on
 // at the default device from the sample last heard; with no device left it stops and says so
-// with Failed.
+// with Failed. A pause lets its output go, and Play takes a new one.
 class Mp3Play final : public Mp3Player {
     Q_OBJECT
 public:
@@ -60,7 +60,10 @@ private:
     void checkEnd();
     void finishTrack();
     bool startOutput();
+    void takeBackSource();
+    void onDeviceLost();
     void moveToDefaultDevice();
+    void fail();
     void releaseOutput();
     qint64 heardUSecs();
     qint32 heardMs();
@@ -79,6 +82,7 @@ private:
     // Heard of this track so far. Kept, not read back, where an output can no longer tell:
     // paused, or after its device went.
     qint64 m_heardUSecs = 0;
+    bool m_outputHeard = false; // the output now playing has told of sound heard
     // A quiet start, what the volume sliders stand at by design (10 x 100).
     qint32 m_left = 1000;
     qint32 m_right = 1000;

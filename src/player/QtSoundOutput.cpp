@@ -12,6 +12,10 @@ constexpr int WatchIntervalMs = 250;
 constexpr int IdleIsLostMs = 1000;
 } // namespace
 
+SoundOutput *makeSystemSoundOutput(int sampleRate) {
+    return new QtSoundOutput(sampleRate);
+}
+
 QtSoundOutput::QtSoundOutput(int sampleRate, QObject *parent)
     : SoundOutput(parent)
     , m_sampleRate(sampleRate) {
@@ -40,28 +44,14 @@ bool QtSoundOutput::start(QIODevice *source) {
     format.setChannelCount(2);
     format.setSampleFormat(QAudioFormat::Int16);
     m_sink = new QAudioSink(m_device, format, this);
-    // Connected before start(): the sink reports Active from inside start().
-    connect(m_sink, &QAudioSink::stateChanged, this, &QtSoundOutput::onStateChanged);
     m_sink->start(source);
     if (m_sink->state() == QAudio::StoppedState) {
         stop();
         return false;
     }
     m_playing = true;
-    m_devices = new QMediaDevices(this);
-    connect(m_devices, &QMediaDevices::audioOutputsChanged, this, &QtSoundOutput::checkDevice);
     m_watch.start();
     return true;
-}
-
-void QtSoundOutput::suspend() {
-    if (m_sink)
-        m_sink->suspend();
-}
-
-void QtSoundOutput::resume() {
-    if (m_sink)
-        m_sink->resume();
 }
 
 void QtSoundOutput::stop() {
@@ -75,25 +65,23 @@ qint64 QtSoundOutput::processedUSecs() const {
     return m_sink ? m_sink->processedUSecs() : 0;
 }
 
-void QtSoundOutput::onStateChanged(QAudio::State state) {
-    if (state == QAudio::IdleState)
-        m_idleSince.start();
-    else
-        m_idleSince.invalidate();
-    if (m_playing && state == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
-        lose();
-}
-
-// Suspended, the sink stands idle on purpose, and a device that goes meanwhile is found at
-// the next check after resume().
+// The sink's state is read here rather than followed through its notices: an idle notice
+// can come after the sink is active again. Qt's own list of devices is read, not watched:
+// it calls its listeners from a thread of its own while the list may be changing.
 void QtSoundOutput::checkDevice() {
-    if (!m_playing || m_sink->state() == QAudio::SuspendedState)
+    if (!m_playing)
         return;
+    const QAudio::State state = m_sink->state();
+    if (state != QAudio::IdleState)
+        m_idleSince.invalidate();
+    else if (!m_idleSince.isValid())
+        m_idleSince.start();
     const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
     const bool listed =
         std::any_of(outputs.cbegin(), outputs.cend(),
                     [this](const QAudioDevice &d) { return d.id() == m_device.id(); });
-    if (!listed || (m_idleSince.isValid() && m_idleSince.elapsed() >= IdleIsLostMs))
+    const bool failed = state == QAudio::StoppedState && m_sink->error() != QAudio::NoError;
+    if (!listed || failed || (m_idleSince.isValid() && m_idleSince.elapsed() >= IdleIsLostMs))
         return lose();
     const QAudioDevice preferred = QMediaDevices::defaultAudioOutput();
     if (!preferred.isNull() && preferred.id() != m_device.id()) {

@@ -137,12 +137,10 @@ struct ScriptedDialog final : OpenDialog {
 // Played by hand: play() pulls that much audio (an odd number of bytes) and counts it heard.
 struct FakeOutput final : SoundOutput {
     bool start(QIODevice *s) override { return device && (source = s); }
-    void suspend() override { suspended = true; }
-    void resume() override { suspended = false; }
     void stop() override { source = nullptr; }
     qint64 processedUSecs() const override { return heard * 1000000 / rate; }
     void play(int ms) {
-        if (!source || suspended)
+        if (!source)
             return;
         const QByteArray pcm = source->read(qint64(rate) * ms / 1000 * 4 + 3);
         const auto *s = reinterpret_cast<const qint16 *>(pcm.constData());
@@ -153,7 +151,7 @@ struct FakeOutput final : SoundOutput {
     }
     QIODevice *source = nullptr;
     qint64 heard = 0, rate = 0;
-    bool suspended = false, device = true; // device: there is one to start on
+    bool device = true; // there is one to start on
     double loudness[2] = {0, 0};
     QByteArray pulled;
 };

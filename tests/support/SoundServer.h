@@ -1,8 +1,10 @@
 #pragma once
 // A PulseAudio server of the calling process's own, whose null sinks come and go as a test
-// says: started before the process first uses sound, since Qt looks for a server only once.
+// says, and which can end and start again.
 
 #include <QtTest>
+
+#include <signal.h>
 
 struct SoundServer {
     QTemporaryDir dir;
@@ -28,10 +30,12 @@ struct SoundServer {
     }
     ~SoundServer() { stop(); }
     void stop() {
+        hang(false);
         for (const auto &p : std::exchange(awake, {})) {
             p->kill();
             p->waitForFinished();
         }
+        modules.clear();
         run("pulseaudio", {"-k"});
     }
 
@@ -51,6 +55,23 @@ struct SoundServer {
     bool removeSink(const QString &name) {
         return run("pactl", {"unload-module", modules.take(name)}) == 0;
     }
+    // Stops the server where it stands, as a server that no longer answers, or lets it go on.
+    void hang(bool stopped) {
+        QFile pid(dir.filePath("run/pid"));
+        if (pid.open(QIODevice::ReadOnly))
+            ::kill(pid.readAll().trimmed().toInt(), stopped ? SIGSTOP : SIGCONT);
+    }
+    bool setDefault(const QString &name) { return run("pactl", {"set-default-sink", name}) == 0; }
+    // The index of the program's stream, or -1: while it stays, the server plays the same one.
+    int streamIndex() {
+        QProcess list;
+        if (run("pactl", {"-f", "json", "list", "sink-inputs"}, &list) != 0)
+            return -1;
+        for (const QJsonValue in : QJsonDocument::fromJson(list.readAllStandardOutput()).array())
+            if (in["properties"]["application.name"] == "Quenzo")
+                return in["index"].toInt();
+        return -1;
+    }
     int run(const QString &program, const QStringList &args, QProcess *p = nullptr) {
         QProcess own;
         p = p ? p : &own;
@@ -59,4 +80,25 @@ struct SoundServer {
         return p->waitForFinished(10000) && p->exitStatus() == QProcess::NormalExit ? p->exitCode()
                                                                                     : -1;
     }
+};
+
+// Whether a sink's monitor has carried more than silence since the listening began.
+struct Listening {
+    Listening(SoundServer &server, const QString &sink) {
+        parec.setProcessEnvironment(server.env);
+        QObject::connect(&parec, &QProcess::readyReadStandardOutput, &parec, [this] {
+            const QByteArray pcm = parec.readAllStandardOutput();
+            recording = true;
+            const auto *s = reinterpret_cast<const qint16 *>(pcm.constData());
+            for (qsizetype i = 0; i < pcm.size() / 2 && !heard; ++i)
+                heard = std::abs(s[i]) > 100;
+        });
+        parec.start("parec", {"--latency-msec=20", "-d", sink + ".monitor"});
+    }
+    ~Listening() {
+        parec.kill();
+        parec.waitForFinished();
+    }
+    QProcess parec;
+    bool recording = false, heard = false;
 };
