@@ -9,6 +9,13 @@
 #include <QTemporaryDir>
 #include <QTranslator>
 
+#include <cstdio>
+#include <cstdlib>
+
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
+
 void installChineseFonts(QApplication &app) {
     for (const FontStandIn &font : chineseFontStandIns())
         QFont::insertSubstitutions(font.family, font.standIns);
@@ -22,8 +29,17 @@ void installQtTranslations(QApplication &app) {
         QApplication::installTranslator(translator);
 }
 
-void keepNoSettings() {
-    static const QTemporaryDir scratch; // removed when the program ends
+std::unique_ptr<QTemporaryDir> keepNoSettings() {
+    auto scratch = std::make_unique<QTemporaryDir>();
     for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
-        QSettings::setPath(format, QSettings::UserScope, scratch.path());
+        QSettings::setPath(format, QSettings::UserScope, scratch->path());
+    return scratch;
+}
+
+void endProcess(int code) {
+    std::fflush(nullptr);
+#ifdef __SANITIZE_ADDRESS__
+    __lsan_do_leak_check(); // what exit would have checked; a leak ends the process here
+#endif
+    std::_Exit(code);
 }

@@ -45,7 +45,10 @@ Form1::Form1(const Form1Services &services, const QString &pictureDir, QWidget *
     build(services, pictureDir);
 }
 
-Form1::~Form1() = default;
+// The player the window made goes first, while everything it may still reach is whole.
+Form1::~Form1() {
+    m_owned.reset();
+}
 
 namespace {
 

@@ -152,8 +152,8 @@ def answers_on_the_keypad(w):
                  seen.__eq__)
 
 
-def plays_a_file_chosen_in_the_open_dialog(w, song):
-    """打开 shows the open dialog; a file typed there plays: its length shows, and it ends."""
+def choose_in_the_open_dialog(w, song):
+    """打开 shows the open dialog; the file's name typed there is chosen."""
     before = windows()
     w.click("Command8")
     (dialog,) = wait_for("the open dialog", lambda: windows() - before)
@@ -170,9 +170,13 @@ def plays_a_file_chosen_in_the_open_dialog(w, song):
         wait_for("the open dialog to close", closed)
     # Gone, not only hidden: until the dialog is, a completion list it shows late takes a click.
     wait_for("the open dialog to go", lambda: not exists(w.x, int(dialog)))
+
+
+def plays(w, song, to):
+    """The song chosen and 播放: its position read-out reaches `to`."""
+    choose_in_the_open_dialog(w, song)
     w.click("Command9")
-    wait_for("the length read-out", lambda: w.read("Text6"), "0分2秒".__eq__)
-    wait_for("the position at the end", lambda: w.read("Text7"), "0分3秒".__eq__)
+    wait_for(f"the position at {to}", lambda: w.read("Text7"), to.__eq__)
 
 
 def run(scenarios):
@@ -204,8 +208,10 @@ def registry():
     return lines
 
 
-def program(start, song, kept):
-    """Answers, plays, ends with 0 by 退出 and by the close box, and keeps nothing kept() sees."""
+def program(start, song, kept, unplugged=None):
+    """Answers, plays, ends with 0 by 退出 and by the close box, and keeps nothing kept() sees.
+    song(name): a fixture as the open dialog takes it; unplugged(): where the system allows it,
+    the only sound device away for the time of a with block."""
     x = display.Display()  # held: Xvfb resets when its last client leaves
     before, started = kept(), []
 
@@ -220,9 +226,30 @@ def program(start, song, kept):
         w = Window(x, launch())
         keypad_is_blue(w)
         answers_on_the_keypad(w)
-        plays_a_file_chosen_in_the_open_dialog(w, song)
+        plays(w, song("tone-lr.mp3"), "0分1秒")
+        wait_for("the length read-out", lambda: w.read("Text6"), "0分2秒".__eq__)
+        wait_for("the position at the end", lambda: w.read("Text7"), "0分3秒".__eq__)
         w.click("Command2")  # 退出
         w.ends_with_0()
+
+    def quits_while_it_plays():
+        w = Window(x, launch())
+        plays(w, song("long-8k.mp3"), "0分3秒")
+        w.click("Command2")
+        w.ends_with_0()
+
+    def quits_after_the_sound_device_went():  # what the message says: tst_SoundDevices
+        w = Window(x, launch())
+        plays(w, song("long-8k.mp3"), "0分2秒")
+        with unplugged():
+            message = lambda: xdotool("search", "--onlyvisible", "--name", "^播放mp3$").split()
+            (box,) = wait_for("the message", message)
+            w.click("Command2")  # not taken while the message is up
+            w.close_box()
+            xdotool("mousemove", "--window", box, 5, 5, "click", "1", "key", "Return")  # 确定
+            wait_for("the message to close", lambda: not message())
+            w.click("Command2")
+            w.ends_with_0()
 
     def close_box_in_a_paced_test():
         w = Window(x, launch())
@@ -234,8 +261,27 @@ def program(start, song, kept):
         assert not (changed := kept() ^ before), f"kept: {changed}"
 
     return run([("shows, answers, plays, 退出 ends it with 0", first_run),
-                ("the close box ends a paced test with 0", close_box_in_a_paced_test),
+                ("退出 while it plays ends it with 0", quits_while_it_plays)] +
+               [("the sound device gone: the message, then 退出 ends it with 0",
+                 quits_after_the_sound_device_went)] * bool(unplugged) +
+               [("the close box ends a paced test with 0", close_box_in_a_paced_test),
                 ("nothing is kept", keeps_nothing)])
+
+
+@contextlib.contextmanager
+def unplugged():
+    """scripts/test's one null sink away, then back (without the client that kept it awake)."""
+    def pactl(*args):
+        return subprocess.run(["pactl", *args], check=True, capture_output=True, text=True).stdout
+    sink = "sink_name=quenzo_null rate=44100 channels=2"
+    (module,) = [line.split()[0] for line in pactl("list", "short", "modules").splitlines()
+                 if sink in line]
+    pactl("unload-module", module)
+    try:
+        yield
+    finally:
+        pactl("load-module", "module-null-sink", *sink.split())
+        pactl("set-default-sink", "quenzo_null")
 
 
 def linux(build):
@@ -248,14 +294,15 @@ def linux(build):
         system = (".cache", os.path.join(".config", "pulse"))  # fontconfig's, PulseAudio's
         kept = lambda: {os.path.join(d, f) for d, _, files in os.walk(home) for f in files
                         if not any(s in d for s in system)}
-        return program(start, os.path.join(TOP, "tests/player/fixtures/tone-lr.mp3"), kept)
+        song = lambda name: os.path.join(TOP, "tests", "player", "fixtures", name)
+        return program(start, song, kept, unplugged)
 
 
 def zip_folder(folder):
     """The program from the zip's folder, on nothing but what the folder holds."""
     start = lambda: subprocess.Popen([WINE_RUN, os.path.join(folder, "quenzo.exe")],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    song = "Z:" + os.path.join(TOP, "tests", "player", "fixtures", "tone-lr.mp3").replace("/", "\\")
+    song = lambda name: "Z:" + os.path.join(TOP, "tests", "player", "fixtures", name).replace("/", "\\")
     return program(start, song, registry)
 
 
