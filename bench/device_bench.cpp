@@ -1,6 +1,9 @@
-// Usage: bench_device FILE.mp3 -- plays the file on the default of two null sinks of a
-// PulseAudio server of its own, takes that sink away after a second and prints how long it
-// took until the music was heard on the other ("move_ms N").
+// Usage: bench_device FILE.mp3 default|removed|restarted -- plays the file on the default of
+// two null sinks of a PulseAudio server of its own, then after a second:
+//   default    makes the other sink the default,
+//   removed    takes the sink that plays away,
+//   restarted  ends the server, starts it again with the other sink alone and plays again,
+// and prints how long it took from then until the music was heard on the other sink ("ms N").
 
 #include "player/Mp3Player.h"
 #include "player/RealPlayer.h"
@@ -9,35 +12,12 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
-namespace {
-
-// Whether the sink's monitor has carried more than silence since recording began.
-struct Recording {
-    Recording(SoundServer &server, const QString &sink) {
-        parec.setProcessEnvironment(server.env);
-        QObject::connect(&parec, &QProcess::readyReadStandardOutput, &parec, [this] {
-            const QByteArray pcm = parec.readAllStandardOutput();
-            const auto *s = reinterpret_cast<const qint16 *>(pcm.constData());
-            for (qsizetype i = 0; i < pcm.size() / 2 && !heard; ++i)
-                heard = std::abs(s[i]) > 100;
-        });
-        parec.start("parec", {"--latency-msec=20", "-d", sink + ".monitor"});
-    }
-    ~Recording() {
-        parec.kill();
-        parec.waitForFinished();
-    }
-    QProcess parec;
-    bool heard = false;
-};
-
-} // namespace
-
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    if (argc != 2) {
-        out << "usage: bench_device FILE.mp3\n";
+    const QString change = argc == 3 ? argv[2] : "";
+    if (change != "default" && change != "removed" && change != "restarted") {
+        out << "usage: bench_device FILE.mp3 default|removed|restarted\n";
         return 2;
     }
     SoundServer server;
@@ -45,25 +25,46 @@ int main(int argc, char *argv[]) {
         out << "no sound server\n";
         return 1;
     }
-    Recording speakers(server, "speakers"), headphones(server, "headphones");
+    auto speakers = std::make_unique<Listening>(server, "speakers");
     std::unique_ptr<Mp3Player> player = makeMp3Play();
     player->SetVolume(32000, 32000);
-    if (player->Open(QString::fromLocal8Bit(argv[1]), {}) != 0 || player->Play() != 0) {
+    const QString file = QString::fromLocal8Bit(argv[1]);
+    if (player->Open(file, {}) != 0 || player->Play() != 0) {
         out << "the file does not play\n";
         return 1;
     }
-    if (!QTest::qWaitFor([&] { return speakers.heard; }, 10000) ||
-        QTest::qWaitFor([&] { return headphones.heard; }, 1000)) {
-        out << "not heard on the first sink alone\n";
+    if (!QTest::qWaitFor([&] { return speakers->heard; }, 10000)) {
+        out << "not heard on the first sink\n";
         return 1;
     }
+    QTest::qWait(1000);
     QElapsedTimer since;
-    since.start();
-    server.removeSink("speakers");
-    if (!QTest::qWaitFor([&] { return headphones.heard; }, 10000)) {
+    auto other = std::make_unique<Listening>(server, "headphones");
+    if (change == "restarted") {
+        speakers.reset();
+        server.stop();
+        if (!QTest::qWaitFor([&] { return player->state() == PlayState::Stopped; }, 10000) ||
+            !server.start({"headphones"})) {
+            out << "the player did not stop, or the server did not start again\n";
+            return 1;
+        }
+        other = std::make_unique<Listening>(server, "headphones");
+        QTest::qWaitFor([&] { return other->recording; }, 10000);
+        since.start();
+        player->Open(file, {});
+        player->Play();
+    } else {
+        QTest::qWaitFor([&] { return other->recording; }, 10000);
+        since.start();
+        if (change == "default")
+            server.setDefault("headphones");
+        else
+            server.removeSink("speakers");
+    }
+    if (!QTest::qWaitFor([&] { return other->heard; }, 10000)) {
         out << "never heard on the other sink\n";
         return 1;
     }
-    out << "move_ms " << since.elapsed() << '\n';
+    out << "ms " << since.elapsed() << '\n';
     return 0;
 }
