@@ -1,6 +1,7 @@
 // The drill's rules, and answers typed and keyed into the whole window.
 #include "drill/AnswerRules.h"
 #include "drill/Question.h"
+#include "drill/RandomSource.h"
 #include "support/Fakes.h"
 
 constexpr int NoNumber = 99999; // the text is not a number the drill can judge
@@ -16,10 +17,68 @@ private slots:
     }
     void cleanup() { w.reset(); }
 
-    // A float draw can round up to 1.0: that is still the highest digit, not 10.
+    // A float draw can round up to 1.0: that is still the highest digit, not 10. The program's
+    // own generator draws every digit about as often, and as its seed says.
     void drawnDigits() {
         QCOMPARE(digitOf(0.95f), 9);
         QCOMPARE(digitOf(1.0f), 9);
+        SeededRandomSource random, again;
+        QList<int> seen(10, 0), first, replayed, other;
+        for (const quint64 seed : {20260105u, 20260106u}) {
+            random.seed(seed);
+            again.seed(20260105u);
+            for (int i = 0; i < 10000; ++i) {
+                const int digit = digitOf(random.draw());
+                ++seen[digit];
+                (seed == 20260105u ? first : other) << digit;
+                replayed << digitOf(again.draw());
+            }
+        }
+        QCOMPARE_GE(*std::min_element(seen.begin(), seen.end()), 1800); // of 2000 each
+        QCOMPARE_LE(*std::max_element(seen.begin(), seen.end()), 2200);
+        QCOMPARE(first, replayed.mid(0, 10000));
+        QVERIFY(first != other);
+    }
+
+    // The timers the program ships, on the real event loop: never early, ticking on at their
+    // pace; a new interval takes effect on a running timer; stopped, one ticks no more.
+    void realTimer_data() {
+        addTable(R"(
+row                            | single | interval | then | ticks
+repeating                      |        | 150      |      | 4
+single-shot                    | yes    | 150      |      | 1
+a new interval while it runs   |        | 60000    | 150  | 4
+stopped at its first tick      |        | 150      | stop | 1
+)");
+    }
+    void realTimer() {
+        QFETCH(QString, single);
+        QFETCH(QString, interval);
+        QFETCH(QString, then);
+        QFETCH(QString, ticks);
+        const int pace = then.toInt() ? then.toInt() : interval.toInt(), count = ticks.toInt();
+        Timer *timer = qtTimers()(this);
+        const auto gone = qScopeGuard([timer] { delete timer; });
+        QElapsedTimer since;
+        QList<qint64> at; // µs of each tick
+        connect(timer, &Timer::timeout, this, [&] {
+            at << since.nsecsElapsed() / 1000;
+            if (then == "stop")
+                timer->stop();
+        });
+        timer->setSingleShot(single == "yes");
+        timer->setInterval(interval.toInt());
+        since.start();
+        timer->start();
+        if (then.toInt()) {
+            since.start();
+            timer->setInterval(pace);
+        }
+        QVERIFY(QTest::qWaitFor([&] { return at.size() >= count; }, 20 * pace));
+        QVERIFY(count > 1 || !QTest::qWaitFor([&] { return at.size() > 1; }, 3 * pace));
+        for (int i = 0; i < count; ++i) // never early; late only as much as a busy machine makes it
+            QCOMPARE_GE(at[i] - (i ? at[i - 1] : 0), pace * 1000 - 1000);
+        QCOMPARE_LT(at[count - 1], count * pace * 1500);
     }
 
     void judging_data() {
@@ -82,24 +141,40 @@ next question                              | next 3+4, type 7, next 14-9        
 free test: on 600 ms after the right one   | queue 3+4, free, type 7, wait 600      | 0+0=     |        | Text2 | 0     | none    | 1 个
 free test stopped in the pause             | queue 3+4, free, type 7, free, wait 600 | 0+0=    |        | Text2 | 0     | none    | 1 个
 keypad stops at nine digits | next 3+4, key 1, key 0, key 0, key 0, key 0, key 0, key 0, key 0, key 0, key 0 | 3+4= | 100000000 | Text2 | 9 | cross |
+a wrong 8 taken back, then 7               | next 3+4, type 8, press Backspace, type 7 | 3+4= | 7    | Text2 | 1     | tick    | 1 个
+a right 7 taken back                       | next 3+4, type 7, press Backspace      | 3+4=     |        | Text2 | 0     | none    | 1 个
+9+6: the waiting 1 taken back, then 15     | next 9+6, type 1, press Backspace, type 15 | 9+6= | 15   | Text2 | 2     | tick    | 1 个
+Backspace on a question                    | next 3+4, press Backspace              | 3+4=     |        | Text2 | 0     | none    |
+Delete after a wrong 8: nothing after it   | next 3+4, type 8, press Delete         | 3+4=     | 8      | Text2 | 1     | cross   |
+Delete before a wrong 8                    | next 3+4, type 8, press Home, press Delete | 3+4= |        | Text2 | 0     | none    |
+Enter on a question, then 7                | next 3+4, press Enter, type 7          | 3+4=     | 7      | Text2 | 1     | tick    | 1 个
+Enter after a right 7                      | next 3+4, type 7, press Enter          | 3+4=     | 7      | Text2 | 1     | tick    | 1 个
+Escape after a wrong 8                     | next 3+4, type 8, press Escape         | 3+4=     | 8      | Text2 | 1     | cross   |
+Escape after a right 7                     | next 3+4, type 7, press Escape         | 3+4=     | 7      | Text2 | 1     | tick    | 1 个
+numeric keypad: 7                          | next 3+4, numpad 7                     | 3+4=     | 7      | Text2 | 1     | tick    | 1 个
+numeric keypad: 1, 5                       | next 9+6, numpad 1, numpad 5           | 9+6=     | 15     | Text2 | 2     | tick    | 1 个
+numeric keypad after a wrong 8             | next 3+4, type 8, numpad 5             | 3+4=     | 85     | Text2 | 2     | cross   |
+numeric keypad after a right 7             | next 3+4, type 7, numpad 8             | 3+4=     | 78     | Text2 | 2     | cross   | 1 个
+7 held down: right, then too long          | next 3+4, hold 7                       | 3+4=     | 777    | Text2 | 3     | cross   | 1 个
+1 held down on 9+6: 11 judged wrong        | next 9+6, hold 1                       | 9+6=     | 111    | Text2 | 3     | cross   |
 )");
     }
 
     void entry() {
         QFETCH(QString, steps);
-        QCOMPARE(w->run(steps), QString());
-        QTEST(w->ui().Text1->text(), "question");
-        QTEST(w->ui().Text2->text(), "answer");
+        QCOMPARE_TEXT(w->run(steps), "");
+        QTEST_TEXT(w->ui().Text1->text(), "question");
+        QTEST_TEXT(w->ui().Text2->text(), "answer");
         auto *box = qobject_cast<QLineEdit *>(w->focus());
-        QTEST(w->focus() ? w->focus()->objectName() : "nothing", "focus");
-        QTEST(QString::number(box ? box->cursorPosition() : -1), "caret");
-        QTEST(pictureSeen(w->ui().Picture1), "picture");
-        QTEST(w->ui().Text5->text(), "count");
+        QTEST_TEXT(w->focus() ? w->focus()->objectName() : "nothing", "focus");
+        QTEST_TEXT(QString::number(box ? box->cursorPosition() : -1), "caret");
+        QTEST_TEXT(pictureSeen(w->ui().Picture1), "picture");
+        QTEST_TEXT(w->ui().Text5->text(), "count");
     }
 
     // The pause is the drill's own timer: it goes with the window, drawing nothing after it.
     void windowClosedInThePause() {
-        QCOMPARE(w->run("queue 3+4, free, type 7"), QString());
+        QCOMPARE_TEXT(w->run("queue 3+4, free, type 7"), "");
         const int drawn = w->random.drawn;
         w->form.reset();
         w->time.advance(1000);
