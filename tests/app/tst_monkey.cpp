@@ -1,6 +1,7 @@
 // Thousands of random clicks, keys, ticks and player events on the whole window, from a seed
 // it prints (QUENZO_MONKEY_SEED replays one), checking after each what must always hold. A
 // failing run is shrunk to the fewest events that still fail, and those are printed.
+#include "drill/AnswerRules.h"
 #include "support/Fakes.h"
 
 namespace {
@@ -25,9 +26,16 @@ int rightAnswer(const QString &question) {
     const int a = m.captured(1).toInt(), b = m.captured(3).toInt();
     return m.captured(2) == "+" ? a + b : a - b;
 }
-int shownCount(TestWindow &w) { // "5 个"; 0 when empty
-    return w.ui().Text5->text().section(' ', 0, 0).toInt();
-}
+// What the count shows and holds, and which test runs: taken before each step.
+struct Seen {
+    explicit Seen(TestWindow &w)
+        : shown(w.ui().Text5->text())
+        , count(w.window().state().CorrectCount)
+        , test(w.runningTest()) {}
+    QString shown;
+    int count;
+    QString test;
+};
 
 // The steps of an event, each a key at most, so that what must hold is checked after each:
 // "answer" types the right answer to what is on show, a digit at a time.
@@ -43,23 +51,29 @@ QStringList steps(TestWindow &w, const Event &e) {
     return keys;
 }
 
-// What must hold after every event, given the count shown before it.
-QString broken(TestWindow &w, int countBefore) {
-    const QString test = w.runningTest();
-    if (test != "none" && test != "paced" && test != "free")
-        return "the tests disagree: " + test;
+// What must hold after every step, given what was seen before it. faces: the player's face for
+// each of its states, as drawn at the start.
+QString broken(TestWindow &w, const Seen &before, const QList<QImage> &faces) {
+    const Seen now(w);
+    if (now.test != "none" && now.test != "paced" && now.test != "free")
+        return "the tests disagree: " + now.test;
     const bool right = pictureSeen(w.ui().Picture1) == "tick";
     const int answer = rightAnswer(w.ui().Text1->text()); // -1: none, or the box was typed into
     if (right && answer >= 0 && w.ui().Text2->text().toInt() != answer)
         return "a right answer is not the one to " + w.ui().Text1->text();
-    // A right answer adds one, or shows 1 after a stopped test's count; a start empties it.
-    const int count = shownCount(w);
-    if (count != countBefore && !(right && (count == countBefore + 1 || count == 1)) && count != 0)
-        return QString("the count went from %1 to %2").arg(countBefore).arg(count);
-    const QString face = w.ui().Mp3Play1->accessibleName();
-    if (face != QStringList{"音乐播放器：停止", "音乐播放器：正在播放",
-                            "音乐播放器：暂停"}[int(w.player.now)])
-        return "the face shows " + face;
+    // A start empties the count, a stop leaves it on show; otherwise a right answer may add one.
+    const bool started = before.test == "none" && now.test != "none";
+    const bool stopped = before.test != "none" && now.test == "none";
+    const bool same = now.shown == before.shown && now.count == before.count;
+    const bool added = right && now.count == before.count + 1 && now.shown == countText(now.count);
+    if (started   ? now.shown != "" || now.count != 0
+        : stopped ? now.shown != before.shown || now.count != 0
+                  : !same && !added)
+        return QString("the count went from %1 (%2) to %3 (%4)")
+            .arg(before.shown, QString::number(before.count), now.shown,
+                 QString::number(now.count));
+    if (w.ui().Mp3Play1->grab().toImage() != faces[int(w.player.now)])
+        return "the face does not show the player's state";
     return {};
 }
 
@@ -68,16 +82,22 @@ std::pair<int, QString> replay(const QList<Event> &events, QRandomGenerator draw
                                QStringList *done = nullptr) {
     TestWindow w;
     w.dialog.fileName = "a.mp3";
+    QList<QImage> faces;
+    for (const PlayState state : {PlayState::Stopped, PlayState::Playing, PlayState::Paused}) {
+        w.player.setState(state);
+        faces << w.ui().Mp3Play1->grab().toImage();
+    }
+    w.player.setState(PlayState::Stopped);
     for (int i = 0; i < events.size(); ++i) {
         while (w.random.draws.size() < 30)
             w.random.draws << float(draws.generateDouble());
         for (const QString &step : steps(w, events[i])) {
             if (done)
                 *done << step;
-            const int before = shownCount(w);
+            const Seen before(w);
             QString why = w.run(step);
             if (why.isEmpty())
-                why = broken(w, before);
+                why = broken(w, before, faces);
             if (!why.isEmpty())
                 return {i, step + ": " + why};
         }

@@ -340,7 +340,7 @@ lost before a sound was heard         | lost    |       | yes     |           |
         TestWindow w(&player());
         QVERIFY(w.shown);
         w.dialog.fileName = Tone;
-        QCOMPARE(w.run("play, choose " + path + ", play"), QString());
+        QCOMPARE_TEXT(w.run("play, choose " + path + ", play"), "");
         const Checked::value_type whole{QFileInfo(path).fileName(), 0};
         QTRY_VERIFY(!w.messages().isEmpty() || m_checked.contains(whole)); // read through
         QCOMPARE(
@@ -358,7 +358,7 @@ lost before a sound was heard         | lost    |       | yes     |           |
             QCOMPARE(player().state(), PlayState::Stopped);
             QTRY_VERIFY2(!m_hand->output(), "the tone plays on after a refused file");
         }
-        QCOMPARE(w.run("choose " + Tone + ", play"), QString()); // and the tone plays after it
+        QCOMPARE_TEXT(w.run("choose " + Tone + ", play"), ""); // and the tone plays after it
         QVERIFY(m_hand->playToEnd());
     }
 

@@ -13,6 +13,31 @@
 #include <QtTest>
 #include <QtWidgets>
 
+// QCOMPARE and QTEST for texts: when they differ both are printed as they read, where QTest would
+// write each Chinese character as a \u escape.
+inline bool sameText(const QString &actual, const QString &expected, const char *actualIs,
+                     const char *expectedIs, const char *file, int line) {
+    if (actual == expected)
+        return true;
+    QTest::qFail(qPrintable(QString("Compared texts are not the same\n   Actual   (%1): \"%2\"\n"
+                                    "   Expected (%3): \"%4\"")
+                                .arg(actualIs, actual, expectedIs, expected)),
+                 file, line);
+    return false;
+}
+#define QCOMPARE_TEXT(actual, expected)                                                            \
+    do {                                                                                           \
+        if (!sameText(actual, expected, #actual, #expected, __FILE__, __LINE__))                   \
+            return;                                                                                \
+    } while (false)
+#define QTEST_TEXT(actual, column)                                                                 \
+    do {                                                                                           \
+        const auto *expected_ =                                                                    \
+            static_cast<const QString *>(QTest::qElementData(column, QMetaType::QString));         \
+        if (!sameText(actual, *expected_, #actual, column, __FILE__, __LINE__))                    \
+            return;                                                                                \
+    } while (false)
+
 // A _data function's rows as a table, one row a line: the first line names the columns, the
 // first cell of each row names the row, cells are split at "|" and trimmed; every column is a
 // QString, whose values are compared as they are written.
@@ -126,12 +151,12 @@ struct FakePlayer final : Mp3Player {
     PlayState now = PlayState::Stopped;
 };
 
+// Holds the file a test chooses; shows nothing.
 struct ScriptedDialog final : OpenDialog {
-    void setFilter(const QString &f) override { filter = f; }
-    void ShowOpen() override { ++shown; }
+    void setFilter(const QString &) override {}
+    void ShowOpen() override {}
     QString FileName() const override { return fileName; }
-    QString filter, fileName;
-    int shown = 0;
+    QString fileName;
 };
 
 // Played by hand: play() pulls that much audio (an odd number of bytes) and counts it heard.
@@ -235,13 +260,14 @@ inline QString pictureSeen(QWidget *box) {
     return green > 200 ? "tick" : red > 200 ? "cross" : "none";
 }
 
-// The whole window on the fakes (or on the given player), with the shipped pictures.
+// The whole window on the fakes (or on the given player and open dialog), with the shipped
+// pictures.
 struct TestWindow {
-    explicit TestWindow(Mp3Player *realPlayer = nullptr)
-        : form(std::make_unique<Form1>(Form1Services{&random, &time, time.timers(),
-                                                     realPlayer ? realPlayer : &player, &dialog,
-                                                     about.get()},
-                                       QUENZO_ASSETS_DIR)) {
+    explicit TestWindow(Mp3Player *realPlayer = nullptr, OpenDialog *realDialog = nullptr)
+        : form(std::make_unique<Form1>(
+              Form1Services{&random, &time, time.timers(), realPlayer ? realPlayer : &player,
+                            realDialog ? realDialog : &dialog, about.get()},
+              QUENZO_ASSETS_DIR)) {
         form->show();
         shown = QTest::qWaitForWindowActive(form.get());
     }
@@ -260,7 +286,8 @@ struct TestWindow {
     // Runs steps a child, the clock or the player takes, and answers the first that is unknown
     // or whose check fails, with why: "next 3+4" (the pace's tick draws it), "queue 3+4" (drawn
     // next), "wait 600" (no question for 599 ms, then one), "pass 65 s", "type 7" (keys to
-    // whatever has the focus), "key 7", "level 高级" and the panel's steps.
+    // whatever has the focus) and the keys of pressKey, "key 7" (the keypad's), "level 高级"
+    // and the panel's steps.
     QString run(const QString &steps) {
         const QMap<QString, QAbstractButton *> buttons{
             {"clear", ui().Command6}, {"paced", ui().Command4}, {"free", ui().Command5},
@@ -296,10 +323,13 @@ struct TestWindow {
                 random.queueQuestion(arg[op] == '+' ? left : left - b, b, arg[op] == '-');
                 if (verb == "next")
                     Q_EMIT window().Timer1().timeout();
-            } else if (verb == "type") {
+            } else if (verb == "type" || verb == "press" || verb == "numpad" || verb == "hold") {
                 if (!focus())
                     return step + ": nothing has the keyboard focus";
-                typeInto(focus(), arg);
+                if (verb == "type")
+                    typeInto(focus(), arg);
+                else if (!pressKey(verb, arg))
+                    return "unknown key: " + step;
             } else if (key) {
                 QTest::mouseClick(key, Qt::LeftButton);
             } else if (step == "about") { // opened from the window, its texts noted, 确定
@@ -345,6 +375,29 @@ struct TestWindow {
             }
         }
         return {};
+    }
+
+    // "press Backspace" (Delete, Enter, Escape, Home); "numpad 7", a digit of the numeric keypad
+    // with NumLock on; "hold 7", the key held down until it has repeated twice.
+    bool pressKey(const QString &how, const QString &name) {
+        static const QMap<QString, Qt::Key> named{{"Backspace", Qt::Key_Backspace},
+                                                  {"Delete", Qt::Key_Delete},
+                                                  {"Enter", Qt::Key_Return},
+                                                  {"Escape", Qt::Key_Escape},
+                                                  {"Home", Qt::Key_Home}};
+        const bool digit = name.size() == 1 && name[0].isDigit();
+        if (how == "press" && named.contains(name))
+            QTest::keyClick(focus(), named[name]);
+        else if (how == "numpad" && digit)
+            QTest::keyClick(focus(), Qt::Key(Qt::Key_0 + name.toInt()), Qt::KeypadModifier);
+        else if (how == "hold" && digit)
+            for (const bool repeat : {false, true, true}) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + name.toInt(), {}, name, repeat);
+                QApplication::sendEvent(focus(), &press);
+            }
+        else
+            return false;
+        return true;
     }
 
     // Runs then on the modal dialog once one is shown, from inside its event loop.
