@@ -3,9 +3,11 @@
 name in the Designer form, the window read off the screen. In the servers and Wine prefix that
 scripts/test(-windows) start: e2e.py linux BUILD_DIR | windows ZIP_FOLDER | installer SETUP.EXE"""
 import contextlib
+import itertools
 import os
 import pathlib
 import re
+import struct
 import subprocess
 import sys
 import tempfile
@@ -73,6 +75,18 @@ def form_geometry(parent, dx=0, dy=0):
     return rects
 
 
+def bitmap(name):
+    """A shipped 24-bit Windows bitmap: its width, height and rows top down, each a list of
+    pixels as the X server's 32-bit images hold them (blue, green, red)."""
+    data = pathlib.Path(TOP, "assets", name).read_bytes()
+    offset, (width, height) = struct.unpack_from("<I", data, 10)[0], struct.unpack_from("<ii", data, 18)
+    stride = (width * 3 + 3) // 4 * 4
+    rows = [[data[offset + y * stride + 3 * i:offset + y * stride + 3 * i + 3] for i in range(width)]
+            for y in range(abs(height))]
+    return width, abs(height), rows[::-1] if height > 0 else rows
+
+
+BITMAPS = {name: bitmap(name) for name in ("dui.bmp", "cuo.bmp")}
 FORM = form_geometry(ET.parse(os.path.join(TOP, "src", "app", "Form1.ui")).find("widget"))
 
 
@@ -106,11 +120,20 @@ class Window:
         return copied()
 
     def picture(self):
-        """Picture1: the green tick of a right answer, the red cross of a wrong one, or none."""
-        pixels = self.pixels("Picture1")
-        if sum(1 for r, g, b in pixels if g > 120 and r < 80 and b < 80) > 200:
-            return "right"
-        return "wrong" if sum(1 for r, g, b in pixels if r > 180 and g < 80) > 200 else "none"
+        """Picture1: "right" or "wrong" where it shows dui.bmp or cuo.bmp pixel for pixel, as
+        shipped; "none" where it is blank; otherwise "something else"."""
+        x, y, w, h = FORM["Picture1"]
+        shown = self.x.screen().root.get_image(self.left + x, self.top + y, w, h, X.ZPixmap,
+                                               0xFFFFFFFF).data
+        rows = [[shown[i:i + 3] for i in range(row * w * 4, (row + 1) * w * 4, 4)]
+                for row in range(h)]
+        for name, seen in (("dui.bmp", "right"), ("cuo.bmp", "wrong")):
+            width, height, bitmap = BITMAPS[name]  # inside the box's frame, whatever its width
+            for dx, dy in itertools.product(range(w - width + 1), range(h - height + 1)):
+                if all(row[dx:dx + width] == b for row, b in zip(rows[dy:dy + height], bitmap)):
+                    return seen
+        inside = [p for r in rows[4:-4] for p in r[4:-4]]
+        return "none" if all(p == b"\xff\xff\xff" for p in inside) else "something else"
 
     def close_box(self):
         """A window manager's WM_DELETE_WINDOW; under Wine (none here) Alt+F4, the same command."""
@@ -253,7 +276,18 @@ def program(start, song, kept, unplugged=None):
 
     def close_box_in_a_paced_test():
         w = Window(x, launch())
+        w.click("Option1_2")  # 高级: a question every 2.5 s
         w.click("Command4")
+        shown = [wait_for("a question", lambda: w.read("Text1"), lambda q: q.endswith("="))]
+        for _ in range(2):  # (the same question drawn again shows no change: wait for the next)
+            shown.append(wait_for(f"a question after {shown}", lambda: w.read("Text1"),
+                                  lambda q: q.endswith("=") and q != shown[-1]))
+        # A read whose copy missed (the focus moved to a new question's answer box) gives what
+        # was copied before: only a clock's text counts.
+        clock = re.compile(r"\d+:\d\d:\d\d$")
+        start = wait_for("the clock", lambda: w.read("Text4"), clock.match)
+        wait_for(f"the clock on from {start}", lambda: w.read("Text4"),
+                 lambda t: clock.match(t) and t > start)
         w.close_box()
         w.ends_with_0()
 
@@ -264,7 +298,8 @@ def program(start, song, kept, unplugged=None):
                 ("退出 while it plays ends it with 0", quits_while_it_plays)] +
                [("the sound device gone: the message, then 退出 ends it with 0",
                  quits_after_the_sound_device_went)] * bool(unplugged) +
-               [("the close box ends a paced test with 0", close_box_in_a_paced_test),
+               [("高级: new questions, the clock on; the close box ends it with 0",
+                 close_box_in_a_paced_test),
                 ("nothing is kept", keeps_nothing)])
 
 
