@@ -212,7 +212,7 @@ lost, no device left                  | lost    |        |         | yes       |
         const auto save = [&](const QByteArray &bytes, qint64 secs) { // then its time set
             QFile file(path);
             return writeFile(path, bytes) && file.open(QIODevice::ReadWrite) &&
-                   file.setFileTime(QDateTime::fromSecsSinceEpoch(secs, Qt::UTC),
+                   file.setFileTime(QDateTime::fromSecsSinceEpoch(secs, QTimeZone::utc()),
                                     QFileDevice::FileModificationTime);
         };
         QVERIFY(save(bytesOf(Tone), 1'700'000'100));
