@@ -4,6 +4,29 @@
 #include "drill/FeedbackPicture.h"
 #include "support/Fakes.h"
 
+#define QT_MAJOR_MINOR QT_STRINGIFY(QT_VERSION_MAJOR) "." QT_STRINGIFY(QT_VERSION_MINOR)
+
+// The picture seen, and the expected one with the pixels that differ in red, written into the
+// build folder.
+QString differences(const QString &name, const QImage &seen, QImage expected, const QString &file) {
+    const QString seenFile = QDir::current().absoluteFilePath(name + "-seen.png"),
+                  diffFile = QDir::current().absoluteFilePath(name + "-differences.png");
+    int count = 0;
+    if (seen.size() == expected.size())
+        for (int y = 0; y < seen.height(); ++y)
+            for (int x = 0; x < seen.width(); ++x)
+                if (seen.pixel(x, y) != expected.pixel(x, y)) {
+                    expected.setPixel(x, y, qRgb(255, 0, 0));
+                    ++count;
+                }
+    seen.save(seenFile);
+    expected.save(diffFile);
+    const QString how = seen.size() == expected.size() ? QString::number(count) + " pixels differ"
+                                                       : QString("the sizes differ");
+    return QString("%1: %2 from %3; seen: %4, differences in red: %5")
+        .arg(name, how, file, seenFile, diffFile);
+}
+
 class tst_Form1 : public QObject {
     Q_OBJECT
     std::unique_ptr<TestWindow> w;
@@ -52,24 +75,30 @@ private slots:
     // What is drawn rather than shipped, pixel for pixel as last looked at (app/drawn; after a
     // change meant to be seen, look at it and record it again with QUENZO_RECORD=1): the window
     // with the player's face playing and reached by Tab (on Linux: Windows draws it in fonts of its
-    // own), the About icon, and the stand-ins for missing pictures.
+    // own), the About icon, and the stand-ins for missing pictures. Qt 6.4 on Linux drew NAME.png;
+    // a Qt whose own drawing differs keeps NAME-qtX.Y.png, and records only that one.
     void drawnAsLookedAt() {
         w->player.setState(PlayState::Playing);
         for (int tabs = 0; tabs < 20 && w->focus() != w->ui().Mp3Play1; ++tabs)
             QTest::keyClick(w->focus(), Qt::Key_Tab);
+        const bool linux = QSysInfo::kernelType() == "linux", base = QT_VERSION < 0x060500;
         for (const auto &[name, drawn] : {std::pair{"about-icon", aboutIcon()},
                                           {"window", w->window().grab()},
                                           {"tick", drawFeedbackStandIn(Feedback::Right)},
                                           {"cross", drawFeedbackStandIn(Feedback::Wrong)}}) {
+            if (name == QString("window") && !linux)
+                continue;
             const QImage seen = drawn.toImage().convertToFormat(QImage::Format_ARGB32);
-            const QString file = QUENZO_DRAWN "/" + QString(name) + ".png";
-            QVERIFY(!qEnvironmentVariableIsSet("QUENZO_RECORD") || seen.save(file));
-            if (name != QString("window") || QSysInfo::productType() != "windows")
-                QVERIFY2(seen == QImage(file).convertToFormat(QImage::Format_ARGB32),
-                         qPrintable(file));
+            const QString shared = QUENZO_DRAWN "/" + QString(name) + ".png",
+                          own = QString(shared).replace(".png", "-qt" QT_MAJOR_MINOR ".png");
+            const QString file = !base && QFile::exists(own) ? own : shared;
+            const QImage expected = QImage(file).convertToFormat(QImage::Format_ARGB32);
+            if (seen != expected && linux && qEnvironmentVariableIsSet("QUENZO_RECORD"))
+                QVERIFY(seen.save(base ? shared : own));
+            else if (seen != expected)
+                QFAIL(qPrintable(differences(name, seen, expected, file)));
         }
     }
-
     void aboutFromTheWindow() {
         QCOMPARE(w->run("about"), QString());
         QCOMPARE(w->aboutSeen.mid(0, 3), QStringList({"关于 Tovi", "Tovi", "版本 1.0.0"}));
@@ -77,5 +106,19 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_Form1)
+// The window's picture owes nothing to the machine's or the user's settings: the fonts rendered as
+// app/drawn/fonts.conf says, a home of its own, no scale, DPI, style or theme from the environment.
+int main(int argc, char **argv) {
+    const QTemporaryDir home;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("FONTCONFIG_FILE", QUENZO_DRAWN "/fonts.conf");
+    for (const char *name :
+         {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "QT_SCALE_FACTOR",
+          "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI", "QT_ENABLE_HIGHDPI_SCALING",
+          "QT_STYLE_OVERRIDE", "QT_QPA_PLATFORMTHEME"})
+        qunsetenv(name);
+    QApplication app(argc, argv);
+    tst_Form1 test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_Form1.moc"
