@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """Quenzo as a person meets it on a real X server: xdotool's clicks and keys on controls found by
 name in the Designer form, the window read off the screen. In the servers and Wine prefix that
-scripts/test(-windows) start: e2e.py linux BUILD_DIR | windows ZIP_FOLDER | installer SETUP.EXE"""
+scripts/test(-windows) start: e2e.py linux|deb BUILD_DIR | windows ZIP_FOLDER | installer SETUP.EXE"""
+import configparser
 import contextlib
+import glob
 import os
 import pathlib
 import re
+import shlex
 import subprocess
 import sys
 import tempfile
@@ -251,6 +254,55 @@ def linux(build):
         return program(start, os.path.join(TOP, "tests/player/fixtures/tone-lr.mp3"), kept)
 
 
+def deb(build):
+    """This build's package installed, as root, into overlays of /etc, /opt, /usr and /var that go
+    with this process's own mount namespace: its menu entry's Exec starts the program, and its
+    Icon is in the installed icon theme."""
+    if os.geteuid() != 0:
+        print("SKIP: installing a package needs root")
+        sys.exit(77)
+    if "QUENZO_OVERLAID" not in os.environ:  # again, in a mount namespace of its own
+        sys.exit(subprocess.call(["unshare", "--mount", "--propagation", "private", sys.executable,
+                                  *sys.argv], env=dict(os.environ, QUENZO_OVERLAID="1")))
+    subprocess.run(["mount", "-t", "tmpfs", "tmpfs", "/mnt"], check=True)
+    for d in ("etc", "opt", "usr", "var"):
+        os.makedirs(f"/mnt/{d}/upper")
+        os.makedirs(f"/mnt/{d}/work")
+        subprocess.run(["mount", "-t", "overlay", "overlay", "-o",
+                        f"lowerdir=/{d},upperdir=/mnt/{d}/upper,workdir=/mnt/{d}/work", f"/{d}"],
+                       check=True)
+    x, entry = display.Display(), configparser.ConfigParser(interpolation=None)
+    entry.optionxform = str  # keys as written
+
+    def installs():
+        out = subprocess.run(["cpack", "-G", "DEB", "-B", "/mnt/deb", "--config",
+                              f"{build}/CPackConfig.cmake"], capture_output=True, text=True)
+        assert out.returncode == 0, out.stdout + out.stderr
+        (package,) = glob.glob("/mnt/deb/*.deb")
+        out = subprocess.run(["dpkg", "-i", package], capture_output=True, text=True)
+        assert out.returncode == 0, out.stdout + out.stderr
+        name = subprocess.check_output(["dpkg-deb", "-f", package, "Package"], text=True).strip()
+        entry.read([f for f in subprocess.check_output(["dpkg", "-L", name], text=True).split()
+                    if f.startswith("/usr/share/applications/")])
+
+    def starts_from_its_menu_entry():
+        command = [a for a in shlex.split(entry["Desktop Entry"]["Exec"]) if a[0] != "%"]
+        os.makedirs(home := "/mnt/home")
+        w = Window(x, subprocess.Popen(command, env=dict(os.environ, HOME=home,
+                                                         QT_QPA_PLATFORM="xcb")))
+        keypad_is_blue(w)
+        w.click("Command2")  # 退出
+        w.ends_with_0()
+
+    def has_its_icon():
+        icon = entry["Desktop Entry"]["Icon"]
+        assert glob.glob(f"/usr/share/icons/hicolor/*/apps/{icon}.*"), f"no icon {icon} in hicolor"
+
+    return run([("the package installs", installs),
+                ("its menu entry starts the program", starts_from_its_menu_entry),
+                ("its menu entry's icon is installed", has_its_icon)])
+
+
 def zip_folder(folder):
     """The program from the zip's folder, on nothing but what the folder holds."""
     start = lambda: subprocess.Popen([WINE_RUN, os.path.join(folder, "quenzo.exe")],
@@ -295,5 +347,5 @@ def installer(setup):
 
 
 if __name__ == "__main__":
-    modes = {"linux": linux, "windows": zip_folder, "installer": installer}
+    modes = {"linux": linux, "deb": deb, "windows": zip_folder, "installer": installer}
     sys.exit(1 if modes[sys.argv[1]](sys.argv[2]) else 0)
