@@ -20,6 +20,9 @@ from Xlib import X, display, error, protocol
 TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WINE_RUN = os.path.join(TOP, "scripts", "lib", "wine-run")
 DEADLINE = 60.0  # seconds; a sanitizer build on a busy machine is slow
+# Whole stacks for the leaks the program reports at its end, through Qt's frames (built without
+# frame pointers), so that scripts/lsan.supp can name the Qt functions that keep memory.
+os.environ["ASAN_OPTIONS"] = os.environ.get("ASAN_OPTIONS", "") + ":fast_unwind_on_malloc=0"
 
 
 def wait_for(what, read, good=bool, seconds=DEADLINE):
