@@ -1,6 +1,7 @@
 #include "player/OpenedFile.h"
 
 #include <QFile>
+#include <QTimeZone>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -71,7 +72,7 @@ OpenResult openForReading(const QString &path) {
         return OpenResult::refused(status);
     }
     const QDateTime modified = QDateTime::fromMSecsSinceEpoch(
-        qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000, Qt::UTC);
+        qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000, QTimeZone::utc());
     return {PlayerStatus::Ok, std::make_shared<PosixFile>(fd, qint64(info.st_size)),
             FileIdentity{path, quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
                          modified}};

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTimeZone>
 
 #include <windows.h>
 
@@ -50,7 +51,7 @@ PlayerStatus statusOfOpenError(DWORD error) {
 QDateTime fromFileTime(const FILETIME &time) {
     // 100 ns steps since 1601-01-01.
     const qint64 ticks = (qint64(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    return QDateTime::fromMSecsSinceEpoch(ticks / 10000 - 11644473600000LL, Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(ticks / 10000 - 11644473600000LL, QTimeZone::utc());
 }
 
 } // namespace
