@@ -38,8 +38,6 @@ int main(int argc, char *argv[]) {
         return 1;
     }
     QTest::qWait(1000);
-    QElapsedTimer since;
-    auto other = std::make_unique<Listening>(server, "headphones");
     if (change == "restarted") {
         speakers.reset();
         server.stop();
@@ -48,20 +46,21 @@ int main(int argc, char *argv[]) {
             out << "the player did not stop, or the server did not start again\n";
             return 1;
         }
-        other = std::make_unique<Listening>(server, "headphones");
-        QTest::qWaitFor([&] { return other->recording; }, 10000);
-        since.start();
-        player->Open(file, {});
-        player->Play();
-    } else {
-        QTest::qWaitFor([&] { return other->recording; }, 10000);
-        since.start();
-        if (change == "default")
-            server.setDefault("headphones");
-        else
-            server.removeSink("speakers");
     }
-    if (!QTest::qWaitFor([&] { return other->heard; }, 10000)) {
+    Listening other(server, "headphones");
+    if (!QTest::qWaitFor([&] { return other.recording; }, 10000)) {
+        out << "the other sink is not recorded\n";
+        return 1;
+    }
+    QElapsedTimer since;
+    since.start();
+    if (change == "default")
+        server.setDefault("headphones");
+    else if (change == "removed")
+        server.removeSink("speakers");
+    else if (player->Open(file, {}) != 0 || player->Play() != 0)
+        return 1;
+    if (!QTest::qWaitFor([&] { return other.heard; }, 10000)) {
         out << "never heard on the other sink\n";
         return 1;
     }
