@@ -36,7 +36,7 @@ Mp3Play::~Mp3Play() {
 }
 
 int Mp3Play::Open(const QString &path, const QString &) {
-    OpenResult opened = m_options.openFile(path);
+    OpenResult opened = openForReading(path);
     // The file that is paused stays where it is, so the next Play resumes it.
     if (m_state == State::Paused && opened.status == PlayerStatus::Ok && opened.identity == m_file)
         return int(PlayerStatus::Ok);

@@ -33,7 +33,6 @@ class Mp3Play final : public Mp3Player {
 public:
     struct Options {
         int positionIntervalMs = 250;
-        FileOpener openFile = openForReading;
     };
 
     Mp3Play(SoundOutputFactory makeOutput, Options options, QObject *parent = nullptr);

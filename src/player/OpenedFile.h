@@ -6,7 +6,6 @@
 #include <QHashFunctions>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 // A file as Open found it: the same file (by its device and file number), of the same size
@@ -53,7 +52,6 @@ struct OpenResult {
 // Opens path for reading with the system's own calls, without ever waiting: a folder, a
 // pipe, a device or a missing, unreadable or empty file answers its status instead.
 OpenResult openForReading(const QString &path);
-using FileOpener = std::function<OpenResult(const QString &path)>;
 
 // Windows' file calls refuse a path of MAX_PATH (260) characters or more unless it comes in its
 // \\?\ form, and the open dialog hands out paths of up to 32 767. That form is taken as it
