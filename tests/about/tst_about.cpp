@@ -135,30 +135,6 @@ system: hardinfo first                     | system       |        | kinfocenter
         QCOMPARE_TEXT(services.texts.join('\n'), started.isEmpty() ? "此时系统信息不可用" : "");
         QCOMPARE_TEXT(services.captions.join('\n'), started.isEmpty() ? "Tovi" : "");
     }
-
-    // Windows' own registry under HKEY_LOCAL_MACHINE, written with reg.exe as an installer would:
-    // a string in the ANSI code page (936 on Chinese Windows) read back whole, and the tool's
-    // path, from which 系统信息 starts a real program.
-    void systemRegistry() {
-        if (!OnWindows || qEnvironmentVariableIsEmpty("QUENZO_PRIVATE_WINE_PREFIX"))
-            QSKIP("Writes Windows' registry: only in the Wine prefix of scripts/test-windows");
-        QTemporaryDir dir;
-        const QString tool = QDir::toNativeSeparators(dir.filePath("工具.exe"));
-        QVERIFY(QFile::copy(QUENZO_STARTED_PROGRAM, tool));
-        const QString key = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-        QCOMPARE(QProcess::execute("reg", {"add", "HKLM\\" + key, "/v", "PATH", "/d", tool, "/f"}),
-                 0);
-        const auto remove = qScopeGuard([&] {
-            QProcess::execute("reg", {"delete", "HKLM\\" + key, "/f"});
-        });
-        QString read;
-        QVERIFY(GetKeyValue(*makeSystemRegistry(), Reg::LocalMachine, key, "PATH", read));
-        QCOMPARE(read, tool);
-        Services services;
-        StartSysInfo(*services.about, nullptr);
-        QTRY_VERIFY2(QFile::exists(tool + ".started"), "not started");
-        QCOMPARE_TEXT(services.texts.join('\n'), "");
-    }
 };
 
 QTEST_MAIN(tst_about)
