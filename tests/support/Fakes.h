@@ -15,28 +15,21 @@
 
 // QCOMPARE and QTEST for texts: when they differ both are printed as they read, where QTest would
 // write each Chinese character as a \u escape.
-inline bool sameText(const QString &actual, const QString &expected, const char *actualIs,
-                     const char *expectedIs, const char *file, int line) {
-    if (actual == expected)
-        return true;
-    QTest::qFail(qPrintable(QString("Compared texts are not the same\n   Actual   (%1): \"%2\"\n"
-                                    "   Expected (%3): \"%4\"")
-                                .arg(actualIs, actual, expectedIs, expected)),
-                 file, line);
-    return false;
+inline bool sameText(const QString &seen, const QString &expected, const char *what,
+                     const char *file, int line) {
+    if (seen != expected)
+        QTest::qFail(qPrintable(QString("%1: \"%2\", not \"%3\"").arg(what, seen, expected)), file,
+                     line);
+    return seen == expected;
 }
-#define QCOMPARE_TEXT(actual, expected)                                                            \
+#define QCOMPARE_TEXT(seen, expected)                                                              \
     do {                                                                                           \
-        if (!sameText(actual, expected, #actual, #expected, __FILE__, __LINE__))                   \
+        if (!sameText(seen, expected, #seen, __FILE__, __LINE__))                                  \
             return;                                                                                \
     } while (false)
-#define QTEST_TEXT(actual, column)                                                                 \
-    do {                                                                                           \
-        const auto *expected_ =                                                                    \
-            static_cast<const QString *>(QTest::qElementData(column, QMetaType::QString));         \
-        if (!sameText(actual, *expected_, #actual, column, __FILE__, __LINE__))                    \
-            return;                                                                                \
-    } while (false)
+#define QTEST_TEXT(seen, column)                                                                   \
+    QCOMPARE_TEXT(seen,                                                                            \
+                  *static_cast<const QString *>(QTest::qElementData(column, QMetaType::QString)))
 
 // A _data function's rows as a table, one row a line: the first line names the columns, the
 // first cell of each row names the row, cells are split at "|" and trimmed; every column is a
@@ -211,11 +204,9 @@ struct HandPlayed {
     QList<QPointer<FakeOutput>> outputs;
     QList<qint32> positions;
     int ends = 0;
-    qint64 heardAtEnd = 0;              // frames, by the output that played the end
-    bool devices = true;                // whether a new output finds a sound device
-    FileOpener opener = openForReading; // how the component opens the chosen file
-    Mp3Play player{[this](int rate) { return newOutput(rate); },
-                   Mp3Play::Options{5, [this](const QString &path) { return opener(path); }}};
+    qint64 heardAtEnd = 0; // frames, by the output that played the end
+    bool devices = true;   // whether a new output finds a sound device
+    Mp3Play player{[this](int rate) { return newOutput(rate); }, Mp3Play::Options{5}};
 };
 
 inline QByteArray bytesOf(const QString &path) {
@@ -377,27 +368,20 @@ struct TestWindow {
         return {};
     }
 
-    // "press Backspace" (Delete, Enter, Escape, Home); "numpad 7", a digit of the numeric keypad
-    // with NumLock on; "hold 7", the key held down until it has repeated twice.
+    // "press Backspace" (or any key by Qt's name: Del, Return, Esc, Home); "numpad 7", a digit of
+    // the numeric keypad with NumLock on; "hold 7", the key held down until it has repeated twice.
     bool pressKey(const QString &how, const QString &name) {
-        static const QMap<QString, Qt::Key> named{{"Backspace", Qt::Key_Backspace},
-                                                  {"Delete", Qt::Key_Delete},
-                                                  {"Enter", Qt::Key_Return},
-                                                  {"Escape", Qt::Key_Escape},
-                                                  {"Home", Qt::Key_Home}};
-        const bool digit = name.size() == 1 && name[0].isDigit();
-        if (how == "press" && named.contains(name))
-            QTest::keyClick(focus(), named[name]);
-        else if (how == "numpad" && digit)
-            QTest::keyClick(focus(), Qt::Key(Qt::Key_0 + name.toInt()), Qt::KeypadModifier);
-        else if (how == "hold" && digit)
+        const Qt::Key key = QKeySequence(name)[0].key();
+        if (how == "press" && key)
+            QTest::keyClick(focus(), key);
+        else if (how == "numpad" && name[0].isDigit())
+            QTest::keyClick(focus(), key, Qt::KeypadModifier);
+        else if (how == "hold" && name[0].isDigit())
             for (const bool repeat : {false, true, true}) {
-                QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + name.toInt(), {}, name, repeat);
+                QKeyEvent press(QEvent::KeyPress, key, {}, name, repeat);
                 QApplication::sendEvent(focus(), &press);
             }
-        else
-            return false;
-        return true;
+        return how == "press" ? bool(key) : name[0].isDigit();
     }
 
     // Runs then on the modal dialog once one is shown, from inside its event loop.
