@@ -20,7 +20,7 @@ for run in range(runs):
     proc = subprocess.Popen([program], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         w = e2e.Window(x, proc)
-        e2e.plays(w, song, "0分2秒")
+        e2e.plays(w, song, 2)
         w.click("Command2")
         ends[proc.wait(e2e.DEADLINE)] += 1
     except Exception as e:  # the run did not get as far as 退出; not an exit of the program's
