@@ -78,6 +78,42 @@ stopped at its first tick      |        | 150      | stop
         QCOMPARE_LT(at[count - 1], count * pace * 1500);
     }
 
+    // What typed text reads as (a number, or none), and what it does on a question of that sum.
+    void judging_data() {
+        QTest::addColumn<bool>("subtraction");
+        QTest::addColumn<int>("sum");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<AnswerAction>("action");
+        const auto row = [](const char *name, bool subtraction, int sum, const QString &text,
+                            int number, AnswerAction action = {}) {
+            QTest::newRow(name) << subtraction << sum << text << number << action;
+        };
+        row("sum 9, 9 with spaces and a sign", false, 9, " +9 ", 9, AnswerAction::Judge);
+        row("sum 9, 10: too many digits", false, 9, "10", 10, AnswerAction::ShowWrong);
+        row("sum 10, 9: waits", false, 10, "009", 9, AnswerAction::Wait);
+        row("sum 18, highest number", false, 18, "32767", 32767, AnswerAction::Judge);
+        row("sum 15, lowest number", false, 15, "-32768", -32768, AnswerAction::Wait);
+        row("subtraction, 155", true, 5, "155", 155, AnswerAction::Judge);
+        row("full-width 8", false, 8, "８", 8, AnswerAction::Judge);
+        row("full-width 12, wide spaces", false, 12, "\u3000１２\u3000", 12, AnswerAction::Judge);
+        row("full-width minus", false, 0, "－８", -8, AnswerAction::Judge);
+        for (const char *text :
+             {"32768", "-32769", "-", "- 5", "--8", "8-", "8 8", "8.0", "八", "٨", "8abc"})
+            row(text, false, 0, text, NoNumber);
+        row("NUL after the digit", false, 0, QString("8") + QChar(0), NoNumber);
+        row("10 000 digits", false, 0, QString(10000, u'9'), NoNumber);
+    }
+    void judging() {
+        QFETCH(bool, subtraction);
+        QFETCH(int, sum);
+        QFETCH(QString, text);
+        const std::optional<qint16> n = parseAnswer(text);
+        QTEST(n ? int(*n) : NoNumber, "number");
+        if (n)
+            QTEST(answerAction(subtraction, sum, *n), "action");
+    }
+
     // What a child does, then what the window shows: the question, the answer, where the next
     // keys land (and the caret there), the picture and the count.
     void entry_data() {

@@ -160,6 +160,26 @@ lost before a sound was heard         | lost    |       | yes     |           |
         QCOMPARE(m_hand->ends, 1);
     }
 
+    // The paused file written again at its size, its time 2 s on to the millisecond (as a FAT
+    // stick keeps times): opened again, it is the new one, from its start.
+    void pausedFileRewrittenIsNew() {
+        const QString path = m_dir->filePath("tone.mp3");
+        const auto save = [&](const QByteArray &bytes, qint64 secs) { // then its time set
+            QFile file(path);
+            return writeFile(path, bytes) && file.open(QIODevice::ReadWrite) &&
+                   file.setFileTime(QDateTime::fromSecsSinceEpoch(secs, QTimeZone::utc()),
+                                    QFileDevice::FileModificationTime);
+        };
+        QVERIFY(save(bytesOf(Tone), 1'700'000'100));
+        QCOMPARE(player().Open(path, {}), 0);
+        QCOMPARE(player().Play(), 0);
+        player().Pause();
+        QVERIFY(save(headerless(), 1'700'000'102)); // the tone without its length header
+        QCOMPARE(player().Open(path, {}), 0);
+        QTRY_COMPARE(player().Length(), 2064); // once scanned
+        QCOMPARE(m_events, QStringList({"playing", "paused", "stopped"}));
+    }
+
     // With the tone playing, each file opened: refused with the message the window shows (the
     // tone then let go), or played to its length (known at once when opened again); then the
     // tone plays again.
