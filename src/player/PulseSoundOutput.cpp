@@ -121,7 +121,7 @@ void PulseSoundOutput::onContextState(pa_context *context, void *self) {
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
-        QMetaObject::invokeMethod(out, &PulseSoundOutput::lose, Qt::QueuedConnection);
+        out->post(&PulseSoundOutput::lose);
         break;
     default:
         break;
@@ -130,11 +130,11 @@ void PulseSoundOutput::onContextState(pa_context *context, void *self) {
 
 // On the default sink, with no device named: the server chooses, and moves the stream later.
 void PulseSoundOutput::openStream() {
-    const pa_sample_spec spec{PA_SAMPLE_S16NE, uint32_t(m_sampleRate), PcmSource::Channels};
-    m_stream = pa_stream_new(m_context, "音乐", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_S16NE, uint32_t(m_sampleRate), PcmSource::Channels};
+    m_stream = pa_stream_new(m_context, "音乐", &format, nullptr);
     pa_buffer_attr attr{};
     attr.maxlength = attr.prebuf = attr.minreq = attr.fragsize = uint32_t(-1);
-    attr.tlength = uint32_t(pa_usec_to_bytes(BufferUSecs, &spec));
+    attr.tlength = uint32_t(pa_usec_to_bytes(BufferUSecs, &format));
     const auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING |
                                          PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
     if (m_stream) {
@@ -143,18 +143,18 @@ void PulseSoundOutput::openStream() {
     }
     if (!m_stream ||
         pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
-        QMetaObject::invokeMethod(this, &PulseSoundOutput::lose, Qt::QueuedConnection);
+        post(&PulseSoundOutput::lose);
 }
 
 void PulseSoundOutput::onStreamState(pa_stream *stream, void *self) {
     auto *out = static_cast<PulseSoundOutput *>(self);
     switch (pa_stream_get_state(stream)) {
     case PA_STREAM_READY:
-        QMetaObject::invokeMethod(out, &PulseSoundOutput::onReady, Qt::QueuedConnection);
+        out->post(&PulseSoundOutput::onReady);
         break;
     case PA_STREAM_FAILED:
     case PA_STREAM_TERMINATED:
-        QMetaObject::invokeMethod(out, &PulseSoundOutput::lose, Qt::QueuedConnection);
+        out->post(&PulseSoundOutput::lose);
         break;
     default:
         break;
@@ -165,7 +165,7 @@ void PulseSoundOutput::onStreamState(pa_stream *stream, void *self) {
 void PulseSoundOutput::onWritable(pa_stream *, size_t, void *self) {
     auto *out = static_cast<PulseSoundOutput *>(self);
     if (!out->m_feedPosted.exchange(true))
-        QMetaObject::invokeMethod(out, &PulseSoundOutput::feed, Qt::QueuedConnection);
+        out->post(&PulseSoundOutput::feed);
 }
 
 // The samples are pulled without the lock, so decoding never holds up libpulse's thread.
@@ -191,6 +191,10 @@ void PulseSoundOutput::feed() {
     Locked lock(m_loop);
     if (isReady(m_stream))
         pa_stream_write(m_stream, m_buffer.constData(), size_t(got), nullptr, 0, PA_SEEK_RELATIVE);
+}
+
+void PulseSoundOutput::post(void (PulseSoundOutput::*handler)()) {
+    QMetaObject::invokeMethod(this, handler, Qt::QueuedConnection);
 }
 
 void PulseSoundOutput::onReady() {

@@ -36,6 +36,9 @@ private:
     static void onWritable(pa_stream *stream, size_t bytes, void *self);
     void openStream();
 
+    // Runs handler on this object's thread; safe from any thread.
+    void post(void (PulseSoundOutput::*handler)());
+
     // On this object's thread.
     void feed();
     void onReady();
