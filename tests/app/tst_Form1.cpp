@@ -17,9 +17,12 @@ QString differences(const QString &name, const QImage &seen, QImage expected, co
     const QString saved = QDir::current().absoluteFilePath(name + "-%1.png");
     seen.save(saved.arg("seen"));
     expected.save(saved.arg("differences"));
-    const auto n = [](int i) { return QString::number(i); };
     return QString("%1 pixels differ from %2 (seen %3x%4); see %5")
-        .arg(n(count), file, n(seen.width()), n(seen.height()), saved.arg("{seen,differences}"));
+        .arg(count)
+        .arg(file)
+        .arg(seen.width())
+        .arg(seen.height())
+        .arg(saved.arg("{seen,differences}"));
 }
 
 class tst_Form1 : public QObject {

@@ -28,14 +28,13 @@ int rightAnswer(const QString &question) {
 }
 // What the count shows and holds, and which test runs: taken before each step.
 struct Seen {
-    explicit Seen(TestWindow &w)
-        : shown(w.ui().Text5->text())
-        , count(w.window().state().CorrectCount)
-        , test(w.runningTest()) {}
     QString shown;
     int count;
     QString test;
 };
+Seen seen(TestWindow &w) {
+    return {w.ui().Text5->text(), w.window().state().CorrectCount, w.runningTest()};
+}
 
 // The steps of an event, each a key at most, so that what must hold is checked after each:
 // "answer" types the right answer to what is on show, a digit at a time.
@@ -53,7 +52,7 @@ QStringList steps(TestWindow &w, const Event &e) {
 
 // What must hold after every step, given what was seen before it.
 QString broken(TestWindow &w, const Seen &before) {
-    const Seen now(w);
+    const Seen now = seen(w);
     if (now.test != "none" && now.test != "paced" && now.test != "free")
         return "the tests disagree: " + now.test;
     const bool right = pictureSeen(w.ui().Picture1) == "tick";
@@ -84,7 +83,7 @@ QString replay(const QList<Event> &events, QRandomGenerator draws) {
             w.random.draws << float(draws.generateDouble());
         for (const QString &step : steps(w, event)) {
             done << step;
-            const Seen before(w);
+            const Seen before = seen(w);
             QString why = w.run(step);
             if (why.isEmpty())
                 why = broken(w, before);

@@ -72,13 +72,11 @@ def exists(x, xid):
 def pointer_free(x):
     """Whether no client holds the pointer: a Qt popup does while it is up, and a click elsewhere
     then only closes it."""
-    root = x.screen().root
-    if root.grab_pointer(False, 0, X.GrabModeAsync, X.GrabModeAsync, X.NONE, X.NONE,
-                         X.CurrentTime) != X.GrabSuccess:
-        return False
-    x.ungrab_pointer(X.CurrentTime)
+    grabbed = x.screen().root.grab_pointer(False, 0, X.GrabModeAsync, X.GrabModeAsync, X.NONE,
+                                           X.NONE, X.CurrentTime)
+    x.ungrab_pointer(X.CurrentTime)  # nothing when the grab is another client's
     x.sync()
-    return True
+    return grabbed == X.GrabSuccess
 
 
 def form_geometry(parent, dx=0, dy=0):

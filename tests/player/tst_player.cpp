@@ -26,7 +26,6 @@ private slots:
         QCOMPARE(text(185000), "3分5秒");
         QCOMPARE(text(59999.5), "1分0秒");
         QCOMPARE(text(59998.5), "0分59秒");
-        QCOMPARE(text(-61000), "-1分-1秒");
         QCOMPARE(text(2147483647), "35791分23秒");
         QCOMPARE(text(2147483647.6), "nothing");
     }
@@ -53,13 +52,10 @@ row                            | steps                                     | pla
 play: the volumes read back    | left reads 6000, right reads 40000, play  | a.mp3   | 6000 32000 | 正在播放 | off  | 60 320  | 3分5秒    |           |
 no sound device                | no sound device, play                     |         |            | 停止     | off  | 10 10   |           |           | 无法播放：没有找到声音设备。
 file missing                   | file missing, play                        |         |            | 停止     | off  | 10 10   |           |           | 无法播放“a.mp3”：文件不存在。
-open: nothing heard or shown   | open                                      |         |            | 停止     | off  | 10 10   |           |           |
 pause, then an end, no looping | play, pause, track ends                   | a.mp3   |            | 暂停     | off  | 10 10   | 3分5秒    |           |
 looping: the end plays b.mp3   | loop, play, choose b.mp3, track ends      | b.mp3   |            | 正在播放 | on   | 10 10   | 3分5秒    |           |
-two loop clicks                | loop, loop                                |         |            | 停止     | off  | 10 10   |           |           |
 stop: looping off first        | loop, play, stop                          | a.mp3   |            | 停止     | off  | 10 10   | 3分5秒    |           |
 position 0: a second ahead     | position 0                                |         |            | 停止     | off  | 10 10   |           | 0分1秒    |
-position at the end            | position 1000                             |         |            | 停止     | off  | 10 10   |           | 3分6秒    |
 position with a range of 0     | range 0, position 500                     |         |            | 停止     | off  | 10 10   |           |           |
 either slider sends both       | right slider 25, left slider 320          |         | 32000 2500 | 停止     | off  | 320 25  |           |           |
 exact length once read through | play, length 41:05, file checked          | a.mp3   |            | 正在播放 | off  | 10 10   | 41分5秒   |           |

@@ -167,9 +167,12 @@ struct FakeOutput final : SoundOutput {
         heard += pcm.size() / 4;
         pulled += pcm;
     }
+    FakeOutput(qint64 rate, bool device)
+        : rate(rate)
+        , device(device) {}
     QIODevice *source = nullptr;
-    qint64 heard = 0, rate = 0;
-    bool device = true; // there is one to start on
+    qint64 heard = 0, rate;
+    bool device; // there is one to start on
     double loudness[2] = {0, 0};
     QByteArray pulled;
 };
@@ -195,18 +198,15 @@ struct HandPlayed {
         }
         return ends == before + 1;
     }
-    FakeOutput *newOutput(int rate) {
-        outputs << new FakeOutput;
-        outputs.last()->rate = rate;
-        outputs.last()->device = devices;
-        return outputs.last();
-    }
     QList<QPointer<FakeOutput>> outputs;
     QList<qint32> positions;
     int ends = 0;
     qint64 heardAtEnd = 0; // frames, by the output that played the end
     bool devices = true;   // whether a new output finds a sound device
-    Mp3Play player{[this](int rate) { return newOutput(rate); }, Mp3Play::Options{5}};
+    Mp3Play player{[this](int rate) {
+                       return outputs.emplaceBack(new FakeOutput{rate, devices});
+                   },
+                   Mp3Play::Options{5}};
 };
 
 inline QByteArray bytesOf(const QString &path) {

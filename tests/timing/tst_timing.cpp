@@ -44,7 +44,6 @@ clock set back               | 05T09:00:00 | 05T08:59:00 | 1       | 0:00:00  | 
     void scenario_data() {
         addTable(R"(
 row                                  | steps                                                    | running | rate     | clock   | count | questions
-after load, time passes              | pass 10 s                                                | none    |          |         |       | 0
 初级: at once, then every 5 s          | paced, wait 5000, wait 5000                              | paced   |          | 0:00:10 |       | 3
 中级: every 3.5 s                      | level 中级, paced, wait 3500, wait 3500                  | paced   |          | 0:00:07 |       | 3
 高级: every 2.5 s                      | level 高级, paced, wait 2500, wait 2500                  | paced   |          | 0:00:05 |       | 3
