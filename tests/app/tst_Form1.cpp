@@ -17,12 +17,9 @@ QString differences(const QString &name, const QImage &seen, QImage expected, co
     const QString saved = QDir::current().absoluteFilePath(name + "-%1.png");
     seen.save(saved.arg("seen"));
     expected.save(saved.arg("differences"));
-    return QString("%1 pixels differ from %2 (seen %3x%4); see %5")
-        .arg(count)
-        .arg(file)
-        .arg(seen.width())
-        .arg(seen.height())
-        .arg(saved.arg("{seen,differences}"));
+    return QString("%1 pixels differ from %2 (seen %3); see %4")
+        .arg(QString::number(count), file, QString("%1x%2").arg(seen.width()).arg(seen.height()),
+             saved.arg("{seen,differences}"));
 }
 
 class tst_Form1 : public QObject {

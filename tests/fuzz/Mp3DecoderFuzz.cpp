@@ -22,9 +22,8 @@ const char *decodingFault(const std::uint8_t *data, std::size_t size) {
     if (opened.status != PlayerStatus::Ok)
         return nullptr;
     Mp3Decoder decoder;
-    if (decoder.open(opened.file) != PlayerStatus::Ok) {
+    if (decoder.open(opened.file) != PlayerStatus::Ok)
         return decoder.sampleRate() == 0 ? nullptr : "a refused file has a rate";
-    }
     if (!(QList{8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000}.contains(
             decoder.sampleRate())))
         return "no MP3 rate";

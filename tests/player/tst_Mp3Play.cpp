@@ -155,6 +155,14 @@ lost before a sound was heard         | lost    |       | yes     |           |
         QCOMPARE(m_hand->ends, 1);
     }
 
+    // No sound device at Play: said so, and the file let go.
+    void noDeviceAtPlay() {
+        m_hand->devices = false;
+        QCOMPARE(player().Open(Tone, {}), 0);
+        QCOMPARE(player().Play(), int(PlayerStatus::NoSoundDevice));
+        QTRY_VERIFY2(!heldOpen(Tone), "the file is kept open after the failure");
+    }
+
     // The paused file written again at its size, its time 2 s on to the millisecond (as a FAT
     // stick keeps times): opened again, it is the new one, from its start.
     void pausedFileRewrittenIsNew() {
@@ -201,7 +209,6 @@ lost before a sound was heard         | lost    |       | yes     |           |
             QTest::newRow(what) << QString(kind) << QString(name) << bytes << length << message;
         };
         row("length header", "file", "tone.mp3", tone, 2000, "");
-        row("mono, no length header", "file", "mono.mp3", mono, 1152, "");
         // 79 frames of 1152 samples: without the tag the encoder's delay and padding play too.
         row("length header blanked", "file", "headerless.mp3", headerless(), 2064, "");
         row("one frame", "file", "one-frame.mp3", mono.left(72), 72, "");

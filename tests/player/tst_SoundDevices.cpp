@@ -91,6 +91,7 @@ paused, the server not answering, then 播放 | yes    | hang               |
             QTest::mouseClick(m_w->ui().Command9, Qt::LeftButton);
         QTRY_COMPARE(face(), "停止");
         QCOMPARE_TEXT(m_w->messages().join('\n'), "无法播放：没有找到声音设备。");
+        QTRY_VERIFY2(!heldOpen(m_w->dialog.fileName), "the file is kept open after the failure");
         const int kept = shownSeconds();
         QCOMPARE_GE(kept, before); // what was heard, not the start again
         QVERIFY(!QTest::qWaitFor([this] { return face() != "停止" || m_w->messages().size() > 1; },

@@ -35,7 +35,6 @@ private slots:
         QCOMPARE(lengthMs(4, 8000), 1); // half a millisecond rounds up
         QCOMPARE(lengthMs(3, 8000), 0);
         QCOMPARE(lengthMs(5, 0), 0);
-        QCOMPARE(lengthMs(5, 1), 5000);
         QCOMPARE(lengthMs(qint64(1) << 40, 8000), 2147483647);
         for (auto [volume, slider] :
              {std::pair{6000, 60}, {250, 2}, {350, 4}, {40000, 320}, {40, 1}})

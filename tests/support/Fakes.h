@@ -213,6 +213,15 @@ inline QByteArray bytesOf(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// Whether this process still holds the file open, where the system tells (Linux); a player that
+// has failed must let it go.
+inline bool heldOpen(const QString &path) {
+    return std::ranges::any_of(QDir("/proc/self/fd").entryInfoList(QDir::Files | QDir::System),
+                               [file = QFileInfo(path).canonicalFilePath()](const QFileInfo &fd) {
+                                   return fd.symLinkTarget() == file;
+                               });
+}
 inline bool writeFile(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();

@@ -46,7 +46,6 @@ clock set back               | 05T09:00:00 | 05T08:59:00 | 1       | 0:00:00  | 
 row                                  | steps                                                    | running | rate     | clock   | count | questions
 初级: at once, then every 5 s          | paced, wait 5000, wait 5000                              | paced   |          | 0:00:10 |       | 3
 中级: every 3.5 s                      | level 中级, paced, wait 3500, wait 3500                  | paced   |          | 0:00:07 |       | 3
-高级: every 2.5 s                      | level 高级, paced, wait 2500, wait 2500                  | paced   |          | 0:00:05 |       | 3
 a level chosen: its pace from then on | paced, pass 1 s, level 高级, wait 2500, wait 2500        | paced   |          | 0:00:06 |       | 3
 the clock at most 200 ms behind      | free, pass 1 s                                           | free    |          | 0:00:01 |       | 1
 answers before the start not counted | key 0, paced, next 3+4, type 7                           | paced   |          |         | 1 个  | 2
