@@ -155,12 +155,13 @@ lost before a sound was heard         | lost    |       | yes     |           |
         QCOMPARE(m_hand->ends, 1);
     }
 
-    // No sound device at Play: said so, and the file let go.
+    // No sound device at Play: said so, and the file and the output let go.
     void noDeviceAtPlay() {
         m_hand->devices = false;
         QCOMPARE(player().Open(Tone, {}), 0);
         QCOMPARE(player().Play(), int(PlayerStatus::NoSoundDevice));
         QTRY_VERIFY2(!heldOpen(Tone), "the file is kept open after the failure");
+        QTRY_VERIFY2(!m_hand->output(), "the output that found no device is kept");
     }
 
     // The paused file written again at its size, its time 2 s on to the millisecond (as a FAT
