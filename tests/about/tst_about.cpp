@@ -12,7 +12,6 @@
 
 namespace {
 using B = QByteArray;
-const bool OnWindows = QSysInfo::productType() == "windows";
 
 // Like advapi32 below HKEY_LOCAL_MACHINE, one key open at a time as handle 1, in any case.
 struct FakeRegistry : Registry {
@@ -111,7 +110,7 @@ system: hardinfo first                     | system       |        | kinfocenter
         QFETCH(QString, throws);
         QFETCH(QString, started);
         const bool system = path == "system"; // the Linux stand-in, which looks on PATH
-        if (system && OnWindows)
+        if (system && QSysInfo::productType() == "windows")
             QSKIP("The stand-in for a registry is Linux's");
         QTemporaryDir dir;
         for (const QString &name : programs.split(", ", Qt::SkipEmptyParts)) // stand-in copies

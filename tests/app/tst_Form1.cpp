@@ -75,7 +75,6 @@ private slots:
     void aboutFromTheWindow() {
         QCOMPARE_TEXT(w->run("about"), "");
         QCOMPARE_TEXT(w->aboutSeen.mid(0, 3).join('|'), "关于 Tovi|Tovi|版本 1.0.0");
-        QVERIFY(!w->aboutSeen.value(3).isEmpty() && !w->aboutSeen.value(4).isEmpty());
     }
 };
 

@@ -84,6 +84,8 @@ private slots:
         QCOMPARE(m_hand->positions.last(), 2000);
         QTRY_VERIFY2(!m_hand->output(), "the output is not let go after the end");
         QCOMPARE(m_events, QStringList({"playing", "stopped", "ended"}));
+        player().SetVolume(-1, 0); // the lowest, read back as such
+        QCOMPARE(QList({player().LeftVolume(), player().RightVolume()}), QList({0, 0}));
     }
 
     // A pause lets the output go, and Play (the paused file opened again first, as the panel
@@ -155,13 +157,17 @@ lost before a sound was heard         | lost    |       | yes     |           |
         QCOMPARE(m_hand->ends, 1);
     }
 
-    // No sound device at Play: said so, and the file and the output let go.
+    // No sound device at Play: said so, and the file and the output let go, so that a Play
+    // without a new Open plays nothing.
     void noDeviceAtPlay() {
         m_hand->devices = false;
         QCOMPARE(player().Open(Tone, {}), 0);
         QCOMPARE(player().Play(), int(PlayerStatus::NoSoundDevice));
         QTRY_VERIFY2(!heldOpen(Tone), "the file is kept open after the failure");
         QTRY_VERIFY2(!m_hand->output(), "the output that found no device is kept");
+        m_hand->devices = true; // and with the file gone, Play has nothing to play
+        QCOMPARE(player().Play(), 0);
+        QCOMPARE(player().state(), PlayState::Stopped);
     }
 
     // The paused file written again at its size, its time 2 s on to the millisecond (as a FAT
@@ -276,6 +282,7 @@ lost before a sound was heard         | lost    |       | yes     |           |
             QCOMPARE(player().Length(), length);
             QCOMPARE(player().Play(), 0);
             QVERIFY(m_hand->playToEnd());
+            QCOMPARE(m_hand->positions.last(), length); // not past it
         } else {
             QCOMPARE(player().state(), PlayState::Stopped);
             QTRY_VERIFY2(!m_hand->output(), "the tone plays on after a refused file");

@@ -35,7 +35,6 @@ struct SoundServer {
             p->kill();
             p->waitForFinished();
         }
-        modules.clear();
         run("pulseaudio", {"-k"});
     }
 
@@ -64,9 +63,8 @@ struct SoundServer {
     bool setDefault(const QString &name) { return run("pactl", {"set-default-sink", name}) == 0; }
     // The index of the program's stream, or -1: while it stays, the server plays the same one.
     int streamIndex() {
-        QProcess list;
-        if (run("pactl", {"-f", "json", "list", "sink-inputs"}, &list) != 0)
-            return -1;
+        QProcess list; // nothing read, when it fails
+        run("pactl", {"-f", "json", "list", "sink-inputs"}, &list);
         for (const QJsonValue in : QJsonDocument::fromJson(list.readAllStandardOutput()).array())
             if (in["properties"]["application.name"] == "Quenzo")
                 return in["index"].toInt();

@@ -35,8 +35,7 @@ clock set back               | 05T09:00:00 | 05T08:59:00 | 1       | 0:00:00  | 
         const QDateTime before = QDateTime::currentDateTime();
         const QDateTime now = SystemClock().now();
         QCOMPARE(now.time().msec(), 0);
-        QCOMPARE_LE(now.secsTo(before), 1);
-        QCOMPARE_LE(before.secsTo(now), 1);
+        QCOMPARE_LE(std::abs(now.secsTo(before)), 1);
     }
 
     // What is done, then the test running, what the window shows and how many questions came.
