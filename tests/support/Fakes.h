@@ -222,6 +222,7 @@ inline bool heldOpen(const QString &path) {
                                    return fd.symLinkTarget() == file;
                                });
 }
+
 inline bool writeFile(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();

@@ -35,6 +35,7 @@ struct SoundServer {
             p->kill();
             p->waitForFinished();
         }
+        modules.clear(); // a new server numbers its modules afresh
         run("pulseaudio", {"-k"});
     }
 
